@@ -1,0 +1,49 @@
+# Sourced by the scripts that run our Windows binaries: a Wine prefix inside the build
+# folder (made once), an X display, and one persistent wineserver for the whole session.
+# Everything started here is ended when the sourcing script exits.
+
+# wine_session_start PREFIX_DIR [private]
+#   private: always use a private Xvfb display, even when DISPLAY is set.
+wine_session_start() {
+  local mode=${2:-}
+  export WINEPREFIX="$1"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+
+  _wine_session_xvfb=""
+  if [ "$mode" = private ] || [ -z "${DISPLAY:-}" ]; then
+    local display_file
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    _wine_session_xvfb=$!
+    local waited=0
+    while [ ! -s "$display_file" ] && [ $waited -lt 100 ]; do
+      sleep 0.1
+      waited=$((waited + 1))
+    done
+    export DISPLAY=":$(head -n1 "$display_file")"
+    rm -f "$display_file"
+  fi
+  trap wine_session_stop EXIT
+
+  # The persistent wineserver comes first (wineboot would start a short-lived one of its
+  # own) and must not hold any of our output pipes open.
+  mkdir -p "$WINEPREFIX"
+  # One may still run from an earlier session in this prefix; then that one serves.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX (once)..."
+    wineboot --init </dev/null >/dev/null 2>&1
+    # A crashing test must fail, not wait for someone to close winedbg's dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+  fi
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+wine_session_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${_wine_session_xvfb:-}" ]; then
+    kill "$_wine_session_xvfb" 2>/dev/null || true
+    wait "$_wine_session_xvfb" 2>/dev/null || true
+  fi
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Accessors of the process-wide flags that the windows share while the program runs.
+// HaldenFunc holds no data of its own: every instance sees the same integers, so a
+// caller makes one wherever it needs one. Main thread only.
+class HaldenFunc {
+public:
+    void SetBeepNow(int value);
+    int GetBeepNow() const;
+
+    void SetShakingNow(int value);
+    int GetShakingNow() const;
+
+    void SaveHddProtectionStatus(int value);
+    int GetHddProtectionStatus() const;
+
+    // Stores only 0 and 1; any other argument leaves the flag as it is.
+    void ModifyPassWord(int value);
+    int GetModifyPassWord() const;
+
+    void SetMsgIndex(int value);
+    int GetMsgIndex() const;
+};

@@ -1,0 +1,129 @@
+#include "app/SettingsStore.h"
+
+#include "platform/Handles.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t DefaultSubKey[] = L"Software\\Quen\\Tremorlink";
+constexpr wchar_t UserPasswordName[] = L"UserPassword";
+// Every access asks for write access, also when it only reads: the program runs
+// elevated, and a key it could not write would fail it later anyway.
+constexpr REGSAM Access = KEY_READ | KEY_WRITE;
+
+} // namespace
+
+SettingsStore::SettingsStore() : SettingsStore(HKEY_LOCAL_MACHINE, DefaultSubKey) {}
+
+SettingsStore::SettingsStore(HKEY root, std::wstring subKey) : m_root(root), m_subKey(std::move(subKey)) {}
+
+const wchar_t* SettingsStore::ValueName(Setting setting) noexcept
+{
+    switch (setting) {
+    case Setting::HddProtectionEnabled: return L"HddProtectionEnabled";
+    case Setting::NotebookProtectionEnabled: return L"NotebookProtectionEnabled";
+    case Setting::CloseLid: return L"CloseLid";
+    case Setting::PowerButton: return L"PowerButton";
+    case Setting::SleepButton: return L"SleepButton";
+    case Setting::EnablePassword: return L"EnablePassword";
+    case Setting::HibernationTimer: return L"HibernationTimer";
+    }
+    return L"";
+}
+
+int SettingsStore::FirstStartValue(Setting setting) noexcept
+{
+    return setting == Setting::HddProtectionEnabled ? 1 : 0;
+}
+
+tl::unique_hkey SettingsStore::Open() const
+{
+    tl::unique_hkey key;
+    if (RegOpenKeyExW(m_root, m_subKey.c_str(), 0, Access, key.put()) != ERROR_SUCCESS) {
+        key.release(); // what a failed call leaves there is no key to close
+    }
+    return key;
+}
+
+tl::unique_hkey SettingsStore::Create() const
+{
+    tl::unique_hkey key;
+    if (RegCreateKeyExW(m_root, m_subKey.c_str(), 0, nullptr, 0, Access, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS) {
+        key.release();
+    }
+    return key;
+}
+
+int SettingsStore::Read(Setting setting) const
+{
+    const tl::unique_hkey key = Open();
+    if (!key) {
+        return FirstStartValue(setting);
+    }
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegQueryValueExW(key.get(), ValueName(setting), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value)) {
+        return FirstStartValue(setting);
+    }
+    return static_cast<int>(value);
+}
+
+bool SettingsStore::Write(Setting setting, int value) const
+{
+    const tl::unique_hkey key = Create();
+    if (!key) {
+        return false;
+    }
+    const auto data = static_cast<DWORD>(value);
+    return RegSetValueExW(key.get(), ValueName(setting), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof(data)) == ERROR_SUCCESS;
+}
+
+std::wstring SettingsStore::ReadUserPassword() const
+{
+    const tl::unique_hkey key = Open();
+    if (!key) {
+        return {};
+    }
+    // The value may change size between the two queries; ask again until it fits.
+    std::vector<wchar_t> buffer;
+    for (;;) {
+        DWORD type = 0;
+        DWORD size = 0;
+        if (RegQueryValueExW(key.get(), UserPasswordName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            type != REG_SZ) {
+            return {};
+        }
+        buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD received = size;
+        const LSTATUS status = RegQueryValueExW(key.get(), UserPasswordName, nullptr, &type,
+                                                reinterpret_cast<BYTE*>(buffer.data()), &received);
+        if (status == ERROR_MORE_DATA) {
+            continue;
+        }
+        if (status != ERROR_SUCCESS || type != REG_SZ) {
+            return {};
+        }
+        // Stored strings need not be terminated; the extra element always is.
+        buffer.resize(received / sizeof(wchar_t) + 1);
+        buffer.back() = L'\0';
+        return std::wstring(buffer.data());
+    }
+}
+
+bool SettingsStore::WriteUserPassword(const std::wstring& digest) const
+{
+    const tl::unique_hkey key = Create();
+    if (!key) {
+        return false;
+    }
+    const auto bytes = static_cast<DWORD>((digest.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key.get(), UserPasswordName, 0, REG_SZ, reinterpret_cast<const BYTE*>(digest.c_str()),
+                          bytes) == ERROR_SUCCESS;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The program's settings: one registry key with seven DWORD values and the string value
+// UserPassword. The key is opened for every access and nothing is cached, so a value
+// written by one window is what the next reader sees.
+//
+// A missing key or value, or a value of another type, reads as its first-start value
+// (HddProtectionEnabled 1, every other number 0, UserPassword empty); a write creates
+// what is missing.
+#include "platform/Handles.h"
+
+#include <windows.h>
+
+#include <string>
+
+enum class Setting {
+    HddProtectionEnabled,
+    NotebookProtectionEnabled,
+    CloseLid,
+    PowerButton,
+    SleepButton,
+    EnablePassword,
+    HibernationTimer,
+};
+
+class SettingsStore {
+public:
+    // HKEY_LOCAL_MACHINE\Software\Quen\Tremorlink.
+    SettingsStore();
+    // Another location, so that tests never touch the real key.
+    SettingsStore(HKEY root, std::wstring subKey);
+
+    int Read(Setting setting) const;
+    bool Write(Setting setting, int value) const;
+
+    std::wstring ReadUserPassword() const;
+    bool WriteUserPassword(const std::wstring& digest) const;
+
+    static const wchar_t* ValueName(Setting setting) noexcept;
+    static int FirstStartValue(Setting setting) noexcept;
+
+private:
+    tl::unique_hkey Open() const;
+    tl::unique_hkey Create() const;
+
+    HKEY m_root;
+    std::wstring m_subKey;
+};

@@ -1,0 +1,109 @@
+#pragma once
+// Move-only owners of Win32 handles: one line per handle type. COM objects are held in
+// Microsoft::WRL::ComPtr instead.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <type_traits>
+#include <utility>
+
+namespace tl {
+
+inline HANDLE InvalidFileHandle() noexcept { return INVALID_HANDLE_VALUE; }
+
+// Close is the function that releases the handle; Invalid is nullptr when the empty
+// value is a null handle, or a function returning the empty value otherwise.
+template <typename T, auto Close, auto Invalid = nullptr> class unique_any {
+public:
+    unique_any() noexcept = default;
+    explicit unique_any(T handle) noexcept : m_handle(handle) {}
+    unique_any(const unique_any&) = delete;
+    unique_any& operator=(const unique_any&) = delete;
+    unique_any(unique_any&& other) noexcept : m_handle(other.release()) {}
+    unique_any& operator=(unique_any&& other) noexcept
+    {
+        if (this != &other) {
+            reset(other.release());
+        }
+        return *this;
+    }
+    ~unique_any() { reset(); }
+
+    static T invalid() noexcept
+    {
+        if constexpr (std::is_null_pointer_v<decltype(Invalid)>) {
+            return T{};
+        } else {
+            return Invalid();
+        }
+    }
+
+    T get() const noexcept { return m_handle; }
+    explicit operator bool() const noexcept { return m_handle != invalid(); }
+
+    // The address of the empty handle, for an API that returns a handle through a pointer.
+    T* put() noexcept
+    {
+        reset();
+        return &m_handle;
+    }
+
+    T release() noexcept { return std::exchange(m_handle, invalid()); }
+
+    void reset(T handle = invalid()) noexcept
+    {
+        const T old = std::exchange(m_handle, handle);
+        if (old != invalid()) {
+            Close(old);
+        }
+    }
+
+private:
+    T m_handle = invalid();
+};
+
+using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
+using unique_handle = unique_any<HANDLE, &::CloseHandle>;
+using unique_hfile = unique_any<HANDLE, &::CloseHandle, &InvalidFileHandle>;
+using unique_hwnd = unique_any<HWND, &::DestroyWindow>;
+using unique_hicon = unique_any<HICON, &::DestroyIcon>;
+using unique_hmenu = unique_any<HMENU, &::DestroyMenu>;
+using unique_hmodule = unique_any<HMODULE, &::FreeLibrary>;
+using unique_hfont = unique_any<HFONT, &::DeleteObject>;
+using unique_hbitmap = unique_any<HBITMAP, &::DeleteObject>;
+using unique_hbrush = unique_any<HBRUSH, &::DeleteObject>;
+using unique_hdc = unique_any<HDC, &::DeleteDC>;
+using unique_sc_handle = unique_any<SC_HANDLE, &::CloseServiceHandle>;
+using unique_bstr = unique_any<BSTR, &::SysFreeString>;
+
+// BeginPaint/EndPaint for one WM_PAINT.
+class PaintDc {
+public:
+    explicit PaintDc(HWND window) noexcept : m_window(window) { m_dc = ::BeginPaint(window, &m_paint); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() { ::EndPaint(m_window, &m_paint); }
+
+    HDC get() const noexcept { return m_dc; }
+    const PAINTSTRUCT& paint() const noexcept { return m_paint; }
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint{};
+    HDC m_dc = nullptr;
+};
+
+// Selects a GDI object into a DC and puts the previous one back at scope end.
+class SelectObjectGuard {
+public:
+    SelectObjectGuard(HDC dc, HGDIOBJ object) noexcept : m_dc(dc), m_previous(::SelectObject(dc, object)) {}
+    SelectObjectGuard(const SelectObjectGuard&) = delete;
+    SelectObjectGuard& operator=(const SelectObjectGuard&) = delete;
+    ~SelectObjectGuard() { ::SelectObject(m_dc, m_previous); }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+} // namespace tl

@@ -1,0 +1,90 @@
+#pragma once
+// Small helpers shared by the tests: a private settings key and message pumping.
+#include "app/SettingsStore.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+// A settings key under HKEY_CURRENT_USER owned by the running test, wiped before and after.
+class TestSettingsKey {
+public:
+    TestSettingsKey()
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_subKey = std::wstring(L"Software\\QuenTremorlinkTests\\") + Widen(info->test_suite_name()) + L"." +
+                   Widen(info->name());
+        Wipe();
+    }
+    TestSettingsKey(const TestSettingsKey&) = delete;
+    TestSettingsKey& operator=(const TestSettingsKey&) = delete;
+    ~TestSettingsKey() { Wipe(); }
+
+    const std::wstring& SubKey() const { return m_subKey; }
+    SettingsStore Store() const { return SettingsStore(HKEY_CURRENT_USER, m_subKey); }
+
+    bool Exists() const
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, m_subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+            return false;
+        }
+        RegCloseKey(key);
+        return true;
+    }
+
+    // Writes raw data, to plant values of any type next to what the store writes.
+    void PutRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) const
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, m_subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                                 &key, nullptr));
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
+        RegCloseKey(key);
+    }
+
+private:
+    static std::wstring Widen(const char* text) { return std::wstring(text, text + strlen(text)); }
+    void Wipe() const
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, m_subKey.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, m_subKey.c_str());
+    }
+
+    std::wstring m_subKey;
+};
+
+// Dispatches this thread's messages until the condition holds or the time is up.
+inline bool PumpUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (condition()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// Dispatches every message already queued for this thread.
+inline void PumpPending()
+{
+    PumpUntil([] { return true; }, std::chrono::milliseconds(0));
+}
+
+} // namespace testsupport

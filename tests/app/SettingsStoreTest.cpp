@@ -1,0 +1,152 @@
+#include "app/SettingsStore.h"
+
+#include "TestSupport.h"
+
+#include <climits>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+constexpr Setting AllSettings[] = {
+    Setting::HddProtectionEnabled,
+    Setting::NotebookProtectionEnabled,
+    Setting::CloseLid,
+    Setting::PowerButton,
+    Setting::SleepButton,
+    Setting::EnablePassword,
+    Setting::HibernationTimer,
+};
+
+TEST(SettingsStore, EveryValueRoundTrips)
+{
+    testsupport::TestSettingsKey key;
+    const SettingsStore store = key.Store();
+
+    for (const int value : {0, 1, 2, -1, 5, 180, INT_MAX, INT_MIN}) {
+        for (const Setting setting : AllSettings) {
+            ASSERT_TRUE(store.Write(setting, value)) << SettingsStore::ValueName(setting);
+        }
+        for (const Setting setting : AllSettings) {
+            EXPECT_EQ(value, store.Read(setting)) << SettingsStore::ValueName(setting);
+        }
+    }
+
+    const std::wstring digest = L"7C4A8D09CA3762AF61E59520943DC26494F8941B";
+    for (const std::wstring& password :
+         {digest, std::wstring(), std::wstring(L"\u4F60\u597D\u00E9"), std::wstring(5000, L'A')}) {
+        ASSERT_TRUE(store.WriteUserPassword(password));
+        EXPECT_EQ(password, store.ReadUserPassword());
+    }
+}
+
+TEST(SettingsStore, ValuesUseTheirRegistryNamesAndTypes)
+{
+    testsupport::TestSettingsKey key;
+    const SettingsStore store = key.Store();
+    store.Write(Setting::NotebookProtectionEnabled, 1);
+    store.WriteUserPassword(L"AB");
+
+    HKEY raw = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, key.SubKey().c_str(), 0, KEY_READ, &raw));
+    DWORD type = 0;
+    DWORD number = 0;
+    DWORD size = sizeof(number);
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(raw, L"NotebookProtectionEnabled", nullptr, &type,
+                                              reinterpret_cast<BYTE*>(&number), &size));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+    EXPECT_EQ(1u, number);
+    wchar_t text[8] = {};
+    size = sizeof(text);
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExW(raw, L"UserPassword", nullptr, &type, reinterpret_cast<BYTE*>(text), &size));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_STREQ(L"AB", text);
+    RegCloseKey(raw);
+}
+
+TEST(SettingsStore, MissingKeyReadsFirstStartValuesAndAWriteCreatesIt)
+{
+    testsupport::TestSettingsKey key;
+    const SettingsStore store = key.Store();
+
+    EXPECT_EQ(1, store.Read(Setting::HddProtectionEnabled));
+    for (const Setting setting : AllSettings) {
+        if (setting != Setting::HddProtectionEnabled) {
+            EXPECT_EQ(0, store.Read(setting)) << SettingsStore::ValueName(setting);
+        }
+    }
+    EXPECT_EQ(L"", store.ReadUserPassword());
+    EXPECT_FALSE(key.Exists()) << "reading must not create the key";
+
+    ASSERT_TRUE(store.Write(Setting::CloseLid, 2));
+    EXPECT_TRUE(key.Exists());
+    EXPECT_EQ(2, store.Read(Setting::CloseLid));
+    // The other values are still missing and still read as at the first start.
+    EXPECT_EQ(1, store.Read(Setting::HddProtectionEnabled));
+    EXPECT_EQ(L"", store.ReadUserPassword());
+}
+
+TEST(SettingsStore, MistypedValuesReadAsFirstStartValues)
+{
+    testsupport::TestSettingsKey key;
+    const SettingsStore store = key.Store();
+
+    const wchar_t text[] = L"0";
+    const std::uint64_t wide = 0;
+    const DWORD number = 0;
+    const WORD shortNumber = 0;
+    key.PutRaw(L"HddProtectionEnabled", REG_SZ, text, sizeof(text));
+    key.PutRaw(L"NotebookProtectionEnabled", REG_QWORD, &wide, sizeof(wide));
+    key.PutRaw(L"CloseLid", REG_BINARY, "\x07\x00\x00\x00", 4);
+    key.PutRaw(L"PowerButton", REG_DWORD, &shortNumber, sizeof(shortNumber));
+    key.PutRaw(L"SleepButton", REG_DWORD_BIG_ENDIAN, "\x00\x00\x00\x03", 4);
+    key.PutRaw(L"UserPassword", REG_DWORD, &number, sizeof(number));
+
+    EXPECT_EQ(1, store.Read(Setting::HddProtectionEnabled));
+    EXPECT_EQ(0, store.Read(Setting::NotebookProtectionEnabled));
+    EXPECT_EQ(0, store.Read(Setting::CloseLid));
+    EXPECT_EQ(0, store.Read(Setting::PowerButton));
+    EXPECT_EQ(0, store.Read(Setting::SleepButton));
+    EXPECT_EQ(L"", store.ReadUserPassword());
+
+    const wchar_t expandable[] = L"%PATH%";
+    key.PutRaw(L"UserPassword", REG_EXPAND_SZ, expandable, sizeof(expandable));
+    EXPECT_EQ(L"", store.ReadUserPassword());
+
+    // A write replaces the mistyped value with a proper one.
+    ASSERT_TRUE(store.Write(Setting::HddProtectionEnabled, 0));
+    EXPECT_EQ(0, store.Read(Setting::HddProtectionEnabled));
+    ASSERT_TRUE(store.WriteUserPassword(L"ABC"));
+    EXPECT_EQ(L"ABC", store.ReadUserPassword());
+}
+
+TEST(SettingsStore, UnterminatedOrOddSizedPasswordReadsSafely)
+{
+    testsupport::TestSettingsKey key;
+    const SettingsStore store = key.Store();
+
+    const wchar_t unterminated[] = {L'A', L'B', L'C'};
+    key.PutRaw(L"UserPassword", REG_SZ, unterminated, sizeof(unterminated));
+    EXPECT_EQ(L"ABC", store.ReadUserPassword());
+
+    const wchar_t odd[] = L"XY";
+    key.PutRaw(L"UserPassword", REG_SZ, odd, 3);
+    EXPECT_EQ(L"X", store.ReadUserPassword());
+}
+
+TEST(SettingsStore, NothingIsCachedBetweenAccesses)
+{
+    testsupport::TestSettingsKey key;
+    const SettingsStore first = key.Store();
+    const SettingsStore second = key.Store();
+
+    first.Write(Setting::HibernationTimer, 30);
+    EXPECT_EQ(30, second.Read(Setting::HibernationTimer));
+
+    const DWORD changedBehindItsBack = 45;
+    key.PutRaw(L"HibernationTimer", REG_DWORD, &changedBehindItsBack, sizeof(changedBehindItsBack));
+    EXPECT_EQ(45, first.Read(Setting::HibernationTimer));
+}
+
+} // namespace
