@@ -26,17 +26,18 @@ wine_session_start() {
   fi
   trap wine_session_stop EXIT
 
-  # The persistent wineserver comes first (wineboot would start a short-lived one of its
-  # own) and must not hold any of our output pipes open.
-  mkdir -p "$WINEPREFIX"
-  # One may still run from an earlier session in this prefix; then that one serves.
-  wineserver -p </dev/null >/dev/null 2>&1 || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX (once)..."
     wineboot --init </dev/null >/dev/null 2>&1
     # A crashing test must fail, not wait for someone to close winedbg's dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    # Let the set-up's own wineserver and services end: COM calls to the services left
+    # over from the set-up stall for seconds each.
+    wineserver -w
   fi
+  # The persistent wineserver must not hold any of our output pipes open. One may still
+  # run from an earlier session in this prefix; then that one serves.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 

@@ -1,0 +1,137 @@
+#include "ProviderState.h"
+
+#include "GSensorSchema.h"
+
+#include <algorithm>
+
+using Microsoft::WRL::ComPtr;
+
+namespace sim {
+
+void ProviderState::SetNamespaceMissing(bool missing)
+{
+    const std::lock_guard lock(m_mutex);
+    m_namespaceMissing = missing;
+}
+
+bool ProviderState::NamespaceMissing() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_namespaceMissing;
+}
+
+void ProviderState::SetAbsent(bool absent)
+{
+    const std::lock_guard lock(m_mutex);
+    m_absent = absent;
+}
+
+bool ProviderState::Absent() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_absent;
+}
+
+void ProviderState::FailMethod(std::wstring_view method, HRESULT result)
+{
+    const std::lock_guard lock(m_mutex);
+    std::erase_if(m_methodResults, [method](const auto& entry) { return SameName(entry.first, method); });
+    m_methodResults.emplace_back(method, result);
+}
+
+HRESULT ProviderState::MethodResult(std::wstring_view method) const
+{
+    const std::lock_guard lock(m_mutex);
+    const auto entry = std::ranges::find_if(
+        m_methodResults, [method](const auto& candidate) { return SameName(candidate.first, method); });
+    return entry == m_methodResults.end() ? S_OK : entry->second;
+}
+
+void ProviderState::SetFireGEventErrorCode(int code)
+{
+    const std::lock_guard lock(m_mutex);
+    m_fireGEventErrorCode = code;
+}
+
+int ProviderState::FireGEventErrorCode() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_fireGEventErrorCode;
+}
+
+void ProviderState::Record(MethodCall call)
+{
+    const std::lock_guard lock(m_mutex);
+    m_calls.push_back(std::move(call));
+}
+
+std::vector<MethodCall> ProviderState::Calls() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_calls;
+}
+
+void ProviderState::FailSubscription(HRESULT result)
+{
+    const std::lock_guard lock(m_mutex);
+    m_subscriptionResult = result;
+}
+
+HRESULT ProviderState::Subscribe(IWbemObjectSink* sink, LONG flags)
+{
+    const std::lock_guard lock(m_mutex);
+    if (FAILED(m_subscriptionResult)) {
+        return m_subscriptionResult;
+    }
+    // One subscription is all the program ever makes; a second one would be a fault of it.
+    if (m_subscriber) {
+        return WBEM_E_ALREADY_EXISTS;
+    }
+    m_subscriber = sink;
+    m_subscriptionFlags = flags;
+    return m_subscriptionResult;
+}
+
+ComPtr<IWbemObjectSink> ProviderState::Cancel(IWbemObjectSink* sink)
+{
+    const std::lock_guard lock(m_mutex);
+    if (sink == nullptr || m_subscriber.Get() != sink) {
+        return nullptr;
+    }
+    ++m_cancelCount;
+    m_subscriptionFlags = 0;
+    return std::move(m_subscriber);
+}
+
+ComPtr<IWbemObjectSink> ProviderState::Drop()
+{
+    const std::lock_guard lock(m_mutex);
+    m_subscriptionFlags = 0;
+    return std::move(m_subscriber);
+}
+
+ComPtr<IWbemObjectSink> ProviderState::Subscriber() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_subscriber;
+}
+
+LONG ProviderState::SubscriptionFlags() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_subscriptionFlags;
+}
+
+int ProviderState::CancelCount() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_cancelCount;
+}
+
+void ProviderState::StubCreated() noexcept { ++m_liveStubs; }
+
+void ProviderState::StubReleased() noexcept { --m_liveStubs; }
+
+int ProviderState::LiveStubs() const noexcept { return m_liveStubs; }
+
+} // namespace sim

@@ -1,0 +1,63 @@
+#pragma once
+// What the simulated provider's objects share: how the provider is set to behave, what
+// it has received, and the subscription it holds. Its objects call it from any thread.
+#include "MethodCall.h"
+
+#include <windows.h>
+#include <wbemcli.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace sim {
+
+class ProviderState {
+public:
+    void SetNamespaceMissing(bool missing);
+    bool NamespaceMissing() const;
+    void SetAbsent(bool absent);
+    bool Absent() const;
+    void FailMethod(std::wstring_view method, HRESULT result);
+    // What ExecMethod of that method answers: WBEM_S_NO_ERROR unless set otherwise.
+    HRESULT MethodResult(std::wstring_view method) const;
+    void SetFireGEventErrorCode(int code);
+    int FireGEventErrorCode() const;
+
+    void Record(MethodCall call);
+    std::vector<MethodCall> Calls() const;
+
+    void FailSubscription(HRESULT result);
+    // Holds the sink unless subscriptions are set to fail or one is held already.
+    HRESULT Subscribe(IWbemObjectSink* sink, LONG flags);
+    // Gives up the subscription if sink is the one held, and counts that as a cancellation.
+    Microsoft::WRL::ComPtr<IWbemObjectSink> Cancel(IWbemObjectSink* sink);
+    // Gives up the subscription without counting it.
+    Microsoft::WRL::ComPtr<IWbemObjectSink> Drop();
+    Microsoft::WRL::ComPtr<IWbemObjectSink> Subscriber() const;
+    LONG SubscriptionFlags() const;
+    int CancelCount() const;
+
+    void StubCreated() noexcept;
+    void StubReleased() noexcept;
+    int LiveStubs() const noexcept;
+
+private:
+    mutable std::mutex m_mutex;
+    bool m_namespaceMissing = false;
+    bool m_absent = false;
+    std::vector<std::pair<std::wstring, HRESULT>> m_methodResults;
+    int m_fireGEventErrorCode = 0;
+    std::vector<MethodCall> m_calls;
+    HRESULT m_subscriptionResult = WBEM_S_NO_ERROR;
+    Microsoft::WRL::ComPtr<IWbemObjectSink> m_subscriber;
+    LONG m_subscriptionFlags = 0;
+    int m_cancelCount = 0;
+    std::atomic<int> m_liveStubs = 0;
+};
+
+} // namespace sim

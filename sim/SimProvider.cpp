@@ -1,0 +1,107 @@
+#include "SimProvider.h"
+
+#include "ApartmentFactory.h"
+#include "ClassObject.h"
+#include "GSensorSchema.h"
+#include "Locator.h"
+#include "ProviderState.h"
+
+#include <thread>
+
+using Microsoft::WRL::ComPtr;
+
+namespace sim {
+
+Provider::Provider() : m_state(std::make_shared<ProviderState>()), m_locator(new sim::Locator(m_state))
+{
+    m_comInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    const ComPtr<ApartmentFactory> factory(new ApartmentFactory(m_state));
+    m_registration = CoRegisterClassObject(CLSID_UnsecuredApartment, factory.Get(), CLSCTX_LOCAL_SERVER,
+                                           REGCLS_MULTIPLEUSE, &m_apartmentCookie);
+}
+
+Provider::~Provider()
+{
+    if (SUCCEEDED(m_registration)) {
+        CoRevokeClassObject(m_apartmentCookie);
+    }
+    // The held sink must not outlive the test that made it, nor keep this state alive
+    // through its stub.
+    m_state->Drop();
+    m_locator.Reset();
+    if (m_comInitialized) {
+        CoUninitialize();
+    }
+}
+
+HRESULT Provider::RegistrationStatus() const noexcept { return m_registration; }
+
+IWbemLocator* Provider::Locator() const noexcept { return m_locator.Get(); }
+
+void Provider::SetNamespaceMissing(bool missing) { m_state->SetNamespaceMissing(missing); }
+
+void Provider::SetAbsent(bool absent) { m_state->SetAbsent(absent); }
+
+void Provider::FailMethod(const std::wstring& method, HRESULT result) { m_state->FailMethod(method, result); }
+
+void Provider::SetFireGEventErrorCode(int code) { m_state->SetFireGEventErrorCode(code); }
+
+void Provider::FailSubscription(HRESULT result) { m_state->FailSubscription(result); }
+
+std::vector<MethodCall> Provider::Calls() const { return m_state->Calls(); }
+
+bool Provider::Subscribed() const
+{
+    return m_state->Subscriber() && m_state->SubscriptionFlags() == WBEM_FLAG_SEND_STATUS;
+}
+
+LONG Provider::SubscriptionFlags() const { return m_state->SubscriptionFlags(); }
+
+int Provider::CancelCount() const { return m_state->CancelCount(); }
+
+int Provider::LiveStubs() const { return m_state->LiveStubs(); }
+
+bool Provider::FireEvents(const std::vector<std::optional<int>>& shocks)
+{
+    const ComPtr<IWbemObjectSink> sink = m_state->Subscriber();
+    if (!sink) {
+        return false;
+    }
+    std::vector<ComPtr<IWbemClassObject>> events;
+    std::vector<IWbemClassObject*> batch;
+    for (const std::optional<int>& shock : shocks) {
+        batch.push_back(events.emplace_back(MakeEvent(shock)).Get());
+    }
+    // WMI delivers on threads of its own, which belong to the multithreaded apartment.
+    std::thread delivery([&sink, &batch] {
+        const bool initialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        sink->Indicate(static_cast<LONG>(batch.size()), batch.data());
+        if (initialized) {
+            CoUninitialize();
+        }
+    });
+    delivery.join();
+    return true;
+}
+
+ComPtr<IWbemClassObject> MakeEvent(std::optional<int> uShock)
+{
+    const ComPtr<ClassObject> event(new ClassObject());
+    if (uShock) {
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_I4;
+        value.lVal = *uShock;
+        event->Declare(ShockProperty, &value);
+    }
+    return event;
+}
+
+ComPtr<IWbemClassObject> MakeEvent(const VARIANT& uShock)
+{
+    const ComPtr<ClassObject> event(new ClassObject());
+    event->Declare(ShockProperty, &uShock);
+    return event;
+}
+
+} // namespace sim
