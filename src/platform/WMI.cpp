@@ -142,40 +142,13 @@ bool WMI::CallSwitch(const wchar_t* methodName, int status)
 
 HRESULT WMI::WMIAPExist(int flag)
 {
-    m_status = S_OK;
-    if (!m_services) {
-        m_status = NotConnected;
-        return WBEM_E_FAILED;
-    }
     VARIANT flagValue;
     VariantInit(&flagValue);
     flagValue.vt = VT_I4;
     flagValue.lVal = flag;
     VARIANT errorCode;
     VariantInit(&errorCode);
-    ComPtr<IWbemClassObject> controlClass;
-    ComPtr<IWbemClassObject> inParams;
-    ComPtr<IWbemClassObject> outParams;
-    const tl::unique_bstr className(SysAllocString(ControlClass));
-    const tl::unique_bstr path(SysAllocString(InstancePath));
-    const tl::unique_bstr method(SysAllocString(L"FireGEvent"));
-
-    m_status = Delivered(m_services->GetObject(className.get(), 0, nullptr, &controlClass, nullptr), controlClass);
-    if (SUCCEEDED(m_status)) {
-        m_status = Delivered(controlClass->GetMethod(method.get(), 0, &inParams, nullptr), inParams);
-    }
-    if (SUCCEEDED(m_status)) {
-        m_status = inParams->Put(L"uFlag", 0, &flagValue, 0);
-    }
-    if (SUCCEEDED(m_status)) {
-        m_status =
-            Delivered(m_services->ExecMethod(path.get(), method.get(), 0, nullptr, inParams.Get(), &outParams, nullptr),
-                      outParams);
-    }
-    if (SUCCEEDED(m_status)) {
-        m_status = outParams->Get(L"uErrorCode", 0, &errorCode, nullptr, nullptr);
-    }
-
+    CallMethod(ControlClass, InstancePath, L"FireGEvent", L"uFlag", L"uErrorCode", flagValue, &errorCode);
     const bool noError =
         SUCCEEDED(m_status) && SUCCEEDED(VariantChangeType(&errorCode, &errorCode, 0, VT_I4)) && errorCode.lVal == 0;
     VariantClear(&errorCode);
@@ -186,12 +159,21 @@ HRESULT WMI::WMIAPExist(int flag)
 HRESULT WMI::WMIMethodExecSet(const wchar_t* className, const wchar_t* instancePath, const wchar_t* methodName,
                               const wchar_t* inName, const wchar_t* outName, const VARIANT& value)
 {
+    // Reading the out-parameter confirms the answer; its value means nothing here.
+    VARIANT out;
+    VariantInit(&out);
+    CallMethod(className, instancePath, methodName, inName, outName, value, &out);
+    VariantClear(&out);
+    return m_status;
+}
+
+HRESULT WMI::CallMethod(const wchar_t* className, const wchar_t* instancePath, const wchar_t* methodName,
+                        const wchar_t* inName, const wchar_t* outName, const VARIANT& value, VARIANT* out)
+{
     m_status = S_OK;
     if (!m_services) {
         return m_status = NotConnected;
     }
-    VARIANT out;
-    VariantInit(&out);
     ComPtr<IWbemClassObject> classObject;
     ComPtr<IWbemClassObject> inParams;
     ComPtr<IWbemClassObject> outParams;
@@ -214,10 +196,8 @@ HRESULT WMI::WMIMethodExecSet(const wchar_t* className, const wchar_t* instanceP
                       outParams);
     }
     if (SUCCEEDED(m_status)) {
-        // Reading the out-parameter confirms the answer; its value means nothing here.
-        m_status = outParams->Get(outName, 0, &out, nullptr, nullptr);
+        m_status = outParams->Get(outName, 0, out, nullptr, nullptr);
     }
-    VariantClear(&out);
     return m_status;
 }
 

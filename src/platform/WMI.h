@@ -32,6 +32,11 @@ public:
 private:
     void Connect(IWbemLocator* locator);
     bool CallSwitch(const wchar_t* methodName, int status);
+    // The call chain of a provider method with one in- and one out-parameter: class,
+    // in-parameters, the value, the call and the out-parameter into out. Stops at the
+    // first failing step and leaves its status in m_status.
+    HRESULT CallMethod(const wchar_t* className, const wchar_t* instancePath, const wchar_t* methodName,
+                       const wchar_t* inName, const wchar_t* outName, const VARIANT& value, VARIANT* out);
 
     Microsoft::WRL::ComPtr<IWbemServices> m_services;
     Microsoft::WRL::ComPtr<IWbemLocator> m_locator;
