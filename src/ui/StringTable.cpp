@@ -1,0 +1,9 @@
+#include "ui/StringTable.h"
+
+#include <algorithm>
+
+std::wstring StringTable::GetString(std::string_view key) const
+{
+    const auto found = std::ranges::find(m_entries, key, &Entry::key);
+    return found == m_entries.end() ? std::wstring() : std::wstring(found->text);
+}
