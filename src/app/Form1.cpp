@@ -3,10 +3,26 @@
 #include "app/HaldenFunc.h"
 #include "platform/Messages.h"
 #include "platform/WMI.h"
+#include "resource.h"
+#include "ui/LanguageSelection.h"
+
+#include <utility>
 
 namespace {
 
+constexpr UINT Timer1IntervalMs = 40;
+constexpr UINT Timer2IntervalMs = 1000;
+
 HINSTANCE ModuleInstance() noexcept { return GetModuleHandleW(nullptr); }
+
+// The icon at the size the system uses for small icons, so that it stays sharp on a
+// screen with more than 96 dots per inch.
+HICON LoadSmallIcon(int resourceId) noexcept
+{
+    return static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                         LR_DEFAULTCOLOR));
+}
 
 void RegisterWindowClass(WNDPROC windowProc) noexcept
 {
@@ -17,6 +33,8 @@ void RegisterWindowClass(WNDPROC windowProc) noexcept
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = ModuleInstance();
+    windowClass.hIcon = LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDI_TREMORLINK));
+    windowClass.hIconSm = LoadSmallIcon(IDI_TREMORLINK);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = Form1::ClassName;
@@ -25,29 +43,41 @@ void RegisterWindowClass(WNDPROC windowProc) noexcept
 
 } // namespace
 
-Form1::Form1(WMI& wmi) : m_wmi(wmi)
+Form1::Form1(WMI& wmi, SettingsStore settings)
+    : m_wmi(wmi), m_settings(std::move(settings)), m_window(CreateMainWindow(this)),
+      m_appIcon(LoadSmallIcon(IDI_TREMORLINK)), notifyIconEx1(Handle(), TrayIconId),
+      timer1(Handle(), Timer1Id, Timer1IntervalMs), timer2(Handle(), Timer2Id, Timer2IntervalMs), gRM(Init_RM()),
+      m_hddProtection({m_settings, m_wmi, notifyIconEx1, IconList, *gRM, timer1, timer2, m_shockState, m_messageBoxes})
 {
-    // Built hidden and stays hidden: it is never given to ShowWindow.
-    CreateMainWindow();
+    // The window is built hidden and is never given to ShowWindow. The tray icon shows
+    // the application icon, without a tooltip, until the texts and the state are known.
+    BuildContextMenu();
+    notifyIconEx1.SetContextMenu(contextMenu1.get());
+    notifyIconEx1.SetContextMenuLeft(contextMenu1.get());
+    notifyIconEx1.RightClick = [this] { notifyIconEx1_RightClick(); };
+    notifyIconEx1.Click = [this] { notifyIconEx1_RightClick(); };
+    notifyIconEx1.SetIcon(m_appIcon.get());
+    notifyIconEx1.SetText(std::wstring());
+    notifyIconEx1.SetVisible(true);
 
     // Without a subscription the program still runs, only without sensor messages.
     m_wmi.WMIEventRegister();
 
-    // The language, the volume for the shock-state control, the tray texts and icons
-    // follow with the tray and the hard-drive protection (issue #3).
+    SetTexts();
+    InitialTrayIconList();
 
     HaldenFunc halden;
     halden.ModifyPassWord(0);
     halden.SetShakingNow(0);
     halden.SetBeepNow(0);
 
-    // The stored hard-drive protection setting is applied with the protection itself
-    // (issue #3); the start after an armed anti-theft comes with anti-theft.
+    m_hddProtection.ApplyStoredSetting();
+    m_hddProtection.ResetReaction();
 }
 
 Form1::~Form1() = default;
 
-void Form1::CreateMainWindow()
+HWND Form1::CreateMainWindow(Form1* self)
 {
     RegisterWindowClass(&Form1::StaticWndProc);
 
@@ -57,42 +87,113 @@ void Form1::CreateMainWindow()
     constexpr DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_LAYERED;
     RECT frame{0, 0, ClientSize.cx, ClientSize.cy};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const HWND window = CreateWindowExW(exStyle, ClassName, L"QUEN_Tremorlink", style, StartPosition.x, StartPosition.y,
+                                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                        ModuleInstance(), nullptr);
+    SetLayeredWindowAttributes(window, 0, 0, LWA_ALPHA);
+    // Bound only now: the messages of the creation itself need none of the members, which
+    // are not built yet.
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    return window;
+}
 
-    // The window procedure takes ownership of the handle at WM_NCCREATE.
-    CreateWindowExW(exStyle, ClassName, L"QUEN_Tremorlink", style, StartPosition.x, StartPosition.y,
-                    frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, ModuleInstance(), this);
-    SetLayeredWindowAttributes(m_window.get(), 0, 0, LWA_ALPHA);
+void Form1::BuildContextMenu()
+{
+    contextMenu1.reset(CreatePopupMenu());
+    const HMENU menu = contextMenu1.get();
+    AppendMenuW(menu, MF_STRING, menuItem1, L"");
+    AppendMenuW(menu, MF_STRING, menuItem2, L"");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, menuItem3, L"");
+    AppendMenuW(menu, MF_STRING, menuItem4, L"");
+    AppendMenuW(menu, MF_STRING, menuItem5, L"");
+}
+
+const StringTable* Form1::Init_RM()
+{
+    // Chosen while the members are built, since the shock reaction keeps the table.
+    const LanguageSelection selection = SelectUserLanguage();
+    LanguageID = selection.languageId;
+    return selection.table;
+}
+
+void Form1::SetTexts()
+{
+    notifyIconEx1.SetText(gRM->GetString("Tray_Logo"));
+    const HMENU menu = contextMenu1.get();
+    const std::pair<UINT, const char*> items[] = {
+        {menuItem1, "HDD_Prot"}, {menuItem2, "NB_Prot"}, {menuItem3, "Help"}, {menuItem4, "About"}, {menuItem5, "Exit"},
+    };
+    for (const auto& [command, key] : items) {
+        ModifyMenuW(menu, command, MF_BYCOMMAND | MF_STRING, command, gRM->GetString(key).c_str());
+    }
+}
+
+void Form1::InitialTrayIconList()
+{
+    for (size_t index = 0; index < IconList.size(); ++index) {
+        IconList[index].reset(LoadSmallIcon(IDI_TRAY0 + static_cast<int>(index)));
+    }
+}
+
+void Form1::notifyIconEx1_RightClick()
+{
+    const HaldenFunc halden;
+    const HMENU menu = contextMenu1.get();
+    const int modifyingPassword = halden.GetModifyPassWord();
+    if (modifyingPassword == 1) {
+        EnableMenuItem(menu, menuItem2, MF_BYCOMMAND | MF_GRAYED);
+    } else if (modifyingPassword == 0) {
+        EnableMenuItem(menu, menuItem2, MF_BYCOMMAND | MF_ENABLED);
+    }
+    CheckMenuItem(menu, menuItem1, MF_BYCOMMAND | (halden.GetHddProtectionStatus() == 0 ? MF_UNCHECKED : MF_CHECKED));
+}
+
+void Form1::menuItem1_Click()
+{
+    const HMENU menu = contextMenu1.get();
+    const bool enable = (GetMenuState(menu, menuItem1, MF_BYCOMMAND) & MF_CHECKED) == 0;
+    CheckMenuItem(menu, menuItem1, MF_BYCOMMAND | (enable ? MF_CHECKED : MF_UNCHECKED));
+    m_hddProtection.MenuSwitch(enable);
+}
+
+void Form1::menuItem5_Click()
+{
+    m_wmi.WMIEventUnRegister();
+    SendMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 LRESULT CALLBACK Form1::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<Form1*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-        created->m_window = tl::unique_hwnd(window);
-    }
     auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY && self != nullptr) {
-        // The window is gone: the object no longer owns a handle to destroy.
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->m_window.release();
-        self = nullptr;
-    }
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    return self->WndProc(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The window is gone: the object no longer owns a handle to destroy.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->m_window.release();
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->WndProc(window, message, wParam, lParam);
 }
 
-LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Form1::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const HWND window = m_window.get();
+    LRESULT result = 0;
+    if (notifyIconEx1.HandleMessage(message, wParam, lParam, result)) {
+        return result;
+    }
     switch (message) {
     case WM_CLOSE:
         m_wmi.WMIEventUnRegister();
         DestroyWindow(window);
         return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DESTROY:
+        // No dead icon is left in the notification area.
+        notifyIconEx1.Remove();
+        PostQuitMessage(0);
+        return 0;
     case WM_NCHITTEST: return HTCAPTION;
     case WM_NCLBUTTONDBLCLK: return 0;
     case WM_GETMINMAXINFO: {
@@ -101,10 +202,22 @@ LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         limits->ptMinTrackSize = {0, 0};
         return 0;
     }
-    case WM_TL_SHOCK:
-    case WM_TL_SHOCK_OVER:
-        // The shock reaction arrives with the hard-drive protection (issue #3).
+    case WM_TIMER:
+        if (wParam == Timer1Id) {
+            m_hddProtection.timer1_Tick();
+        } else if (wParam == Timer2Id) {
+            m_hddProtection.timer2_Tick();
+        }
         return 0;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case menuItem1: menuItem1_Click(); break;
+        case menuItem5: menuItem5_Click(); break;
+        default: break; // anti-theft, help and about come with their windows
+        }
+        return 0;
+    case WM_TL_SHOCK: m_hddProtection.StartShaking(); return 0;
+    case WM_TL_SHOCK_OVER: m_hddProtection.ShockOver(); return 0;
     case WM_TL_MOVEMENT: HaldenFunc().SetBeepNow(1); break;
     default: break;
     }

@@ -12,7 +12,7 @@ bool HasAdministratorRights()
     return static_cast<bool>(manager);
 }
 
-int TremorlinkMain(WMI& wmi, AdministratorTest isAdministrator)
+int TremorlinkMain(WMI& wmi, const SettingsStore& settings, AdministratorTest isAdministrator)
 {
     // Both refusals are silent: no message, no window, and the running copy is not
     // brought forward.
@@ -23,7 +23,7 @@ int TremorlinkMain(WMI& wmi, AdministratorTest isAdministrator)
         return 0;
     }
 
-    Form1 mainWindow(wmi);
+    Form1 mainWindow(wmi, settings);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

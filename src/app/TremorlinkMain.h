@@ -1,6 +1,8 @@
 #pragma once
 // The body of the program's entry: the administrator and single-instance tests, then
 // the main window and its message loop. Returns the exit code, 0 on every path.
+#include "app/SettingsStore.h"
+
 class WMI;
 
 using AdministratorTest = bool (*)();
@@ -9,4 +11,5 @@ using AdministratorTest = bool (*)();
 // only an administrator may.
 bool HasAdministratorRights();
 
-int TremorlinkMain(WMI& wmi, AdministratorTest isAdministrator = &HasAdministratorRights);
+int TremorlinkMain(WMI& wmi, const SettingsStore& settings,
+                   AdministratorTest isAdministrator = &HasAdministratorRights);

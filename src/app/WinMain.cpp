@@ -7,4 +7,4 @@
 // runs, and lives until the process ends.
 WMI* const WmiEvent = new WMI();
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return TremorlinkMain(*WmiEvent); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return TremorlinkMain(*WmiEvent, SettingsStore()); }

@@ -2,23 +2,27 @@
 
 #include "SimProvider.h"
 #include "TestSupport.h"
+#include "ui/StringTable.h"
 #include "app/HaldenFunc.h"
 #include "platform/Messages.h"
 #include "platform/WMI.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 class Form1Test : public ::testing::Test {
 protected:
+    testsupport::TestSettingsKey settingsKey;
     sim::Provider provider;
     WMI wmi{provider.Locator()};
 };
 
 TEST_F(Form1Test, IsAHiddenTopLevelWindowFoundByItsTitle)
 {
-    Form1 form(wmi);
+    Form1 form(wmi, settingsKey.Store());
     const HWND window = form.Handle();
     ASSERT_NE(nullptr, window);
 
@@ -52,7 +56,7 @@ TEST_F(Form1Test, StartSubscribesAndResetsTheSharedFlags)
     halden.ModifyPassWord(1);
     halden.SetMsgIndex(2);
 
-    Form1 form(wmi);
+    Form1 form(wmi, settingsKey.Store());
 
     EXPECT_TRUE(provider.Subscribed());
     EXPECT_EQ(0, halden.GetBeepNow());
@@ -63,7 +67,7 @@ TEST_F(Form1Test, StartSubscribesAndResetsTheSharedFlags)
 
 TEST_F(Form1Test, MovementReportedByTheProviderSetsBeepNow)
 {
-    Form1 form(wmi);
+    Form1 form(wmi, settingsKey.Store());
     HaldenFunc halden;
 
     // A shock is not a movement.
@@ -83,7 +87,7 @@ TEST_F(Form1Test, MovementReportedByTheProviderSetsBeepNow)
 
 TEST_F(Form1Test, WholeWindowIsCaptionAndADoubleClickChangesNothing)
 {
-    Form1 form(wmi);
+    Form1 form(wmi, settingsKey.Store());
     const HWND window = form.Handle();
 
     RECT before{};
@@ -101,7 +105,7 @@ TEST_F(Form1Test, WholeWindowIsCaptionAndADoubleClickChangesNothing)
 
 TEST_F(Form1Test, CloseUnsubscribesDestroysTheWindowAndEndsTheLoop)
 {
-    Form1 form(wmi);
+    Form1 form(wmi, settingsKey.Store());
     const HWND window = form.Handle();
 
     // The Exit item unsubscribes before it closes; the close handling's second call
@@ -118,6 +122,120 @@ TEST_F(Form1Test, CloseUnsubscribesDestroysTheWindowAndEndsTheLoop)
     MSG message;
     ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(0u, message.wParam);
+}
+
+// What a person would see in the tray menu and in a message box, read from inside their
+// modal loops by thread timers, which then close them as a person would.
+struct Observed {
+    HMENU menu = nullptr;
+    bool menuSeen = false;
+    UINT hddItem = 0;
+    UINT antiTheftItem = 0;
+    std::wstring messageBoxText;
+};
+Observed observed;
+
+void CALLBACK ReadMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    observed.menuSeen = true;
+    observed.hddItem = GetMenuState(observed.menu, Form1::menuItem1, MF_BYCOMMAND);
+    observed.antiTheftItem = GetMenuState(observed.menu, Form1::menuItem2, MF_BYCOMMAND);
+    EndMenu();
+}
+
+BOOL CALLBACK CloseMessageBox(HWND window, LPARAM) noexcept
+{
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (std::wstring(className) != L"#32770") {
+        return TRUE;
+    }
+    wchar_t text[256] = {};
+    GetDlgItemTextW(window, 0xFFFF, text, 256);
+    observed.messageBoxText = text;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
+void CALLBACK ReadMessageBoxAndClose(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    EnumThreadWindows(GetCurrentThreadId(), &CloseMessageBox, 0);
+}
+
+// A click on the tray icon: the menu opens with freshly computed item states.
+void ClickTrayIcon(const Form1& form, UINT button)
+{
+    observed = Observed{};
+    observed.menu = form.ContextMenu();
+    SetTimer(nullptr, 0, 100, &ReadMenuAndClose);
+    SendMessageW(form.Handle(), NotifyIconEx::CallbackMessage, 1, button);
+    ASSERT_TRUE(testsupport::PumpUntil([] { return observed.menuSeen; }));
+}
+
+TEST_F(Form1Test, TrayMenuStatesAreComputedAtEachClick)
+{
+    settingsKey.Store().Write(Setting::HddProtectionEnabled, 1);
+    Form1 form(wmi, settingsKey.Store());
+    HaldenFunc halden;
+
+    ClickTrayIcon(form, WM_RBUTTONUP);
+    EXPECT_TRUE(observed.hddItem & MF_CHECKED);
+    EXPECT_FALSE(observed.antiTheftItem & MF_GRAYED);
+
+    // While the create-password dialog is open the anti-theft item is greyed, on either click.
+    halden.ModifyPassWord(1);
+    halden.SaveHddProtectionStatus(2);
+    ClickTrayIcon(form, WM_LBUTTONUP);
+    EXPECT_TRUE(observed.hddItem & MF_CHECKED) << "any non-zero status is on";
+    EXPECT_TRUE(observed.antiTheftItem & MF_GRAYED);
+
+    halden.ModifyPassWord(0);
+    halden.SaveHddProtectionStatus(0);
+    ClickTrayIcon(form, WM_RBUTTONUP);
+    EXPECT_FALSE(observed.hddItem & MF_CHECKED);
+    EXPECT_FALSE(observed.antiTheftItem & MF_GRAYED);
+
+    wchar_t text[64] = {};
+    GetMenuStringW(form.ContextMenu(), Form1::menuItem1, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(form.Strings().GetString("HDD_Prot"), text);
+    EXPECT_EQ(6, GetMenuItemCount(form.ContextMenu()));
+}
+
+TEST_F(Form1Test, AFailedSwitchFromTheMenuKeepsTheRequestedState)
+{
+    settingsKey.Store().Write(Setting::HddProtectionEnabled, 1);
+    Form1 form(wmi, settingsKey.Store());
+    ClickTrayIcon(form, WM_RBUTTONUP);
+    ASSERT_TRUE(observed.hddItem & MF_CHECKED);
+
+    provider.FailMethod(L"SetHDDProtection", WBEM_E_PROVIDER_FAILURE);
+    SetTimer(nullptr, 0, 100, &ReadMessageBoxAndClose);
+    SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem1, 0);
+    EXPECT_EQ(L"Set HDD Protection Disable Failed", observed.messageBoxText);
+
+    ClickTrayIcon(form, WM_RBUTTONUP);
+    EXPECT_FALSE(observed.hddItem & MF_CHECKED);
+    EXPECT_EQ(0, settingsKey.Store().Read(Setting::HddProtectionEnabled));
+}
+
+TEST_F(Form1Test, StartAppliesTheStoredSettingAndExitUnsubscribesAndCloses)
+{
+    settingsKey.Store().Write(Setting::HddProtectionEnabled, 0);
+    Form1 form(wmi, settingsKey.Store());
+    ASSERT_FALSE(provider.Calls().empty());
+    EXPECT_EQ(L"SetHDDProtection", provider.Calls().front().method);
+    EXPECT_EQ(0, provider.Calls().front().value);
+    EXPECT_EQ(0, HaldenFunc().GetHddProtectionStatus());
+    for (const auto& icon : form.Icons()) {
+        EXPECT_NE(nullptr, icon.get()) << "every tray image is made at start";
+    }
+
+    const HWND window = form.Handle();
+    SendMessageW(window, WM_COMMAND, Form1::menuItem5, 0);
+    EXPECT_EQ(1, provider.CancelCount());
+    EXPECT_FALSE(IsWindow(window));
 }
 
 } // namespace

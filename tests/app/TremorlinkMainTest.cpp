@@ -13,13 +13,14 @@ bool Administrator() { return true; }
 
 class TremorlinkMainTest : public ::testing::Test {
 protected:
+    testsupport::TestSettingsKey settingsKey;
     sim::Provider provider;
     WMI wmi{provider.Locator()};
 };
 
 TEST_F(TremorlinkMainTest, WithoutAdministratorRightsEndsAtOnceWithoutAWindow)
 {
-    EXPECT_EQ(0, TremorlinkMain(wmi, &NotAdministrator));
+    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &NotAdministrator));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));
     EXPECT_FALSE(provider.Subscribed());
     EXPECT_TRUE(provider.Calls().empty());
@@ -31,7 +32,7 @@ TEST_F(TremorlinkMainTest, BesideARunningCopyEndsAtOnceAndLeavesItAlone)
                                          nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(nullptr, running);
 
-    EXPECT_EQ(0, TremorlinkMain(wmi, &Administrator));
+    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator));
     EXPECT_TRUE(IsWindow(running));
     EXPECT_FALSE(IsWindowVisible(running)) << "the running copy is not brought forward";
     EXPECT_FALSE(provider.Subscribed());
@@ -49,7 +50,7 @@ TEST_F(TremorlinkMainTest, RunsUntilTheMainWindowIsClosed)
     // Fires inside the message loop, once the main window exists.
     ASSERT_NE(0u, SetTimer(nullptr, 0, 50, &CloseMainWindow));
 
-    EXPECT_EQ(0, TremorlinkMain(wmi, &Administrator));
+    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator));
     EXPECT_EQ(1, provider.CancelCount());
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));
 }

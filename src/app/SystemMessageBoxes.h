@@ -1,0 +1,7 @@
+#pragma once
+#include "app/MessageBoxes.h"
+
+class SystemMessageBoxes final : public MessageBoxes {
+public:
+    void Show(const std::wstring& text) override;
+};
