@@ -8,6 +8,24 @@ using Microsoft::WRL::ComPtr;
 
 namespace sim {
 
+namespace {
+
+// "SetHDDProtection uStatus=1": what a person watching the provider wants to read. The
+// instance path is shown only when it is not the one instance, since that is the news.
+std::wstring LogLine(const MethodCall& call)
+{
+    std::wstring line = call.method;
+    if (!call.inName.empty()) {
+        line += L' ' + call.inName + L'=' + std::to_wstring(call.value);
+    }
+    if (!SameName(call.instancePath, ControlInstancePath)) {
+        line += L" on " + call.instancePath;
+    }
+    return line;
+}
+
+} // namespace
+
 void ProviderState::SetNamespaceMissing(bool missing)
 {
     const std::lock_guard lock(m_mutex);
@@ -61,14 +79,28 @@ int ProviderState::FireGEventErrorCode() const
 
 void ProviderState::Record(MethodCall call)
 {
+    std::wstring line = LogLine(call);
     const std::lock_guard lock(m_mutex);
     m_calls.push_back(std::move(call));
+    m_log.push_back(std::move(line));
 }
 
 std::vector<MethodCall> ProviderState::Calls() const
 {
     const std::lock_guard lock(m_mutex);
     return m_calls;
+}
+
+void ProviderState::Note(std::wstring line)
+{
+    const std::lock_guard lock(m_mutex);
+    m_log.push_back(std::move(line));
+}
+
+std::vector<std::wstring> ProviderState::Log() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_log;
 }
 
 void ProviderState::FailSubscription(HRESULT result)

@@ -28,8 +28,12 @@ public:
     void SetFireGEventErrorCode(int code);
     int FireGEventErrorCode() const;
 
+    // Records an ExecMethod call, both as the call and as a line of the log.
     void Record(MethodCall call);
     std::vector<MethodCall> Calls() const;
+    // Adds a line to the log for a call that is not an ExecMethod.
+    void Note(std::wstring line);
+    std::vector<std::wstring> Log() const;
 
     void FailSubscription(HRESULT result);
     // Holds the sink unless subscriptions are set to fail or one is held already.
@@ -53,6 +57,7 @@ private:
     std::vector<std::pair<std::wstring, HRESULT>> m_methodResults;
     int m_fireGEventErrorCode = 0;
     std::vector<MethodCall> m_calls;
+    std::vector<std::wstring> m_log;
     HRESULT m_subscriptionResult = WBEM_S_NO_ERROR;
     Microsoft::WRL::ComPtr<IWbemObjectSink> m_subscriber;
     LONG m_subscriptionFlags = 0;

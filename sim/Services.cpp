@@ -5,6 +5,7 @@
 
 #include <wrl/client.h>
 
+#include <sstream>
 #include <utility>
 
 using Microsoft::WRL::ComPtr;
@@ -30,6 +31,14 @@ void ReadInParameter(const MethodSignature* method, IWbemClassObject* inParams, 
 }
 
 std::wstring ClassOf(std::wstring_view objectPath) { return std::wstring(objectPath.substr(0, objectPath.find(L'.'))); }
+
+// Flags read best as the WBEM_FLAG_* constants are written.
+std::wstring Hex(LONG flags)
+{
+    std::wostringstream text;
+    text << L"0x" << std::hex << std::uppercase << static_cast<ULONG>(flags);
+    return text.str();
+}
 
 } // namespace
 
@@ -100,6 +109,8 @@ HRESULT STDMETHODCALLTYPE Services::ExecNotificationQueryAsync(const BSTR langua
                                                                IWbemContext*, IWbemObjectSink* handler) noexcept
 {
     return Guarded([&]() -> HRESULT {
+        m_state->Note(L"ExecNotificationQueryAsync " + std::wstring(Text(language)) + L" \"" +
+                      std::wstring(Text(query)) + L"\" flags=" + Hex(flags));
         if (handler == nullptr) {
             return WBEM_E_INVALID_PARAMETER;
         }
@@ -116,6 +127,7 @@ HRESULT STDMETHODCALLTYPE Services::ExecNotificationQueryAsync(const BSTR langua
 HRESULT STDMETHODCALLTYPE Services::CancelAsyncCall(IWbemObjectSink* sink) noexcept
 {
     return Guarded([&]() -> HRESULT {
+        m_state->Note(L"CancelAsyncCall");
         const ComPtr<IWbemObjectSink> cancelled = m_state->Cancel(sink);
         if (!cancelled) {
             return WBEM_E_NOT_FOUND;

@@ -50,6 +50,8 @@ void Provider::FailSubscription(HRESULT result) { m_state->FailSubscription(resu
 
 std::vector<MethodCall> Provider::Calls() const { return m_state->Calls(); }
 
+std::vector<std::wstring> Provider::Log() const { return m_state->Log(); }
+
 bool Provider::Subscribed() const
 {
     return m_state->Subscriber() && m_state->SubscriptionFlags() == WBEM_FLAG_SEND_STATUS;

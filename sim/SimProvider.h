@@ -1,8 +1,9 @@
 #pragma once
-// A simulated firmware G-sensor provider for tests: the root\wmi namespace with the
-// GSensorControl method class and GSensorEvent events, reached through its own locator,
-// plus the unsecured apartment that WMI clients need and Wine lacks. It records what it
-// receives and fires events from a thread of its own, as WMI would.
+// A simulated firmware G-sensor provider, for tests and, inside TremorlinkSimProvider.dll,
+// for the real program under Wine: the root\wmi namespace with the GSensorControl method
+// class and GSensorEvent events, reached through its own locator, plus the unsecured
+// apartment that WMI clients need and Wine lacks. It records what it receives and fires
+// events from a thread of its own, as WMI would.
 #include "MethodCall.h"
 
 #include <windows.h>
@@ -51,6 +52,10 @@ public:
 
     // Every ExecMethod received, in order, whatever it answered.
     std::vector<MethodCall> Calls() const;
+    // What a person watching the provider reads, one line per call received, in order:
+    // each ExecMethod ("SetHDDProtection uStatus=1"), each ExecNotificationQueryAsync with
+    // its language, query and flags, and each CancelAsyncCall.
+    std::vector<std::wstring> Log() const;
     // A sink of ExecNotificationQueryAsync("WQL", "SELECT * FROM GSensorEvent",
     // WBEM_FLAG_SEND_STATUS) is held.
     bool Subscribed() const;

@@ -1,0 +1,136 @@
+// TremorlinkSensor.exe: sends one command to the simulated sensor inside the running
+// program (which loaded TremorlinkSimProvider.dll) and shows the answer. Exit codes:
+// 0 done, 1 the program refused the command, 2 the program cannot be reached, 3 usage.
+#include "SensorCommand.h"
+#include "SensorPipe.h"
+#include "platform/Handles.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr int Done = 0;
+constexpr int Refused = 1;
+constexpr int Unreachable = 2;
+constexpr int Usage = 3;
+
+// The server takes one client at a time; another one is served within milliseconds.
+constexpr DWORD BusyWaitMs = 5000;
+
+constexpr char UsageText[] = "usage: TremorlinkSensor shock|move|event N|log\n"
+                             "  shock    fires one GSensorEvent with uShock 0x501 (a shock)\n"
+                             "  move     fires one GSensorEvent with uShock 0x502 (a movement)\n"
+                             "  event N  fires one GSensorEvent with uShock N (decimal or 0x hexadecimal)\n"
+                             "  log      shows the provider calls the program made so far, one per line\n";
+
+void Print(std::FILE* stream, std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+int Fail(int code, const std::string& message)
+{
+    Print(stderr, "TremorlinkSensor: " + message + "\n");
+    return code;
+}
+
+std::string Joined(int argc, char** argv)
+{
+    std::string text;
+    for (int index = 1; index < argc; ++index) {
+        if (index > 1) {
+            text += ' ';
+        }
+        text += argv[index];
+    }
+    return text;
+}
+
+tl::unique_hfile Connect()
+{
+    tl::unique_hfile pipe(
+        CreateFileW(sim::SensorPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!pipe && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(sim::SensorPipeName, BusyWaitMs)) {
+        pipe.reset(
+            CreateFileW(sim::SensorPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+    return pipe;
+}
+
+std::string ErrorText(const char* what, DWORD error)
+{
+    return std::string(what) + " (error " + std::to_string(error) + ")";
+}
+
+// One message back from the server, however long.
+std::optional<std::string> ReadReply(HANDLE pipe)
+{
+    std::string reply;
+    char buffer[4096];
+    for (;;) {
+        DWORD size = 0;
+        const BOOL complete = ReadFile(pipe, buffer, sizeof(buffer), &size, nullptr);
+        reply.append(buffer, size);
+        if (complete) {
+            return reply;
+        }
+        if (GetLastError() != ERROR_MORE_DATA) {
+            return std::nullopt;
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Read on a Linux host, through Wine: lines end in a line feed alone.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+
+    const std::string request = Joined(argc, argv);
+    if (!sim::SensorCommand::Parse(request)) {
+        Print(stderr, UsageText);
+        return Usage;
+    }
+
+    const tl::unique_hfile pipe = Connect();
+    if (!pipe) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) {
+            return Fail(Unreachable, "Quen Tremorlink is not running with the simulated sensor "
+                                     "(nothing serves \\\\.\\pipe\\QuenTremorlinkSensor)");
+        }
+        return Fail(Unreachable, ErrorText("cannot reach the simulated sensor", error));
+    }
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    DWORD written = 0;
+    if (!SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr) ||
+        !WriteFile(pipe.get(), request.data(), static_cast<DWORD>(request.size()), &written, nullptr)) {
+        return Fail(Unreachable, ErrorText("cannot send the command", GetLastError()));
+    }
+    const std::optional<std::string> reply = ReadReply(pipe.get());
+    if (!reply) {
+        return Fail(Unreachable, ErrorText("no answer from the simulated sensor", GetLastError()));
+    }
+
+    const std::string_view answer = *reply;
+    if (answer.starts_with(sim::ReplyDone)) {
+        Print(stdout, answer.substr(sim::ReplyDone.size()));
+        return Done;
+    }
+    if (answer.starts_with(sim::ReplyRefused)) {
+        Print(stderr, "TremorlinkSensor: ");
+        Print(stderr, answer.substr(sim::ReplyRefused.size()));
+        return Refused;
+    }
+    return Fail(Unreachable, "the simulated sensor answered something unknown");
+}

@@ -1,0 +1,247 @@
+// The real Tremorlink.exe of this build with the simulated G-sensor provider in place of
+// WMI, driven and watched through TremorlinkSensor.exe as a person at the demo would.
+#include "app/SettingsStore.h"
+#include "app/TremorlinkProcess.h"
+#include "platform/Handles.h"
+#include "SimLocatorClass.h"
+
+#include <windows.h>
+#include <wbemcli.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Removes the program's settings key of this test prefix at the end of a test, so that
+// the next start finds the first-start values again.
+class SettingsKeyRemover {
+public:
+    SettingsKeyRemover() = default;
+    SettingsKeyRemover(const SettingsKeyRemover&) = delete;
+    SettingsKeyRemover& operator=(const SettingsKeyRemover&) = delete;
+    ~SettingsKeyRemover() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink"); }
+};
+using testsupport::StartTremorlink;
+using testsupport::WaitForExit;
+using testsupport::WaitForMainWindow;
+using testsupport::WindowsPath;
+
+// TremorlinkSensor.exe's exit codes.
+constexpr DWORD Done = 0;
+constexpr DWORD Unreachable = 2;
+constexpr DWORD Usage = 3;
+
+constexpr char Subscription[] = R"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+std::wstring GuidText(REFCLSID clsid)
+{
+    wchar_t text[39] = {};
+    StringFromGUID2(clsid, text, 39);
+    return text;
+}
+
+std::wstring ClassKey(REFCLSID clsid) { return L"Software\\Classes\\CLSID\\" + GuidText(clsid); }
+
+bool SetString(HKEY root, const std::wstring& subKey, const wchar_t* name, const std::wstring& value)
+{
+    tl::unique_hkey key;
+    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    const auto size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size) ==
+           ERROR_SUCCESS;
+}
+
+// TremorlinkSimProvider.dll in place of WMI in this Wine prefix while the object lives, as
+// sim/SimLocatorClass.h describes; the prefix has its own WMI back afterwards, also when
+// the test fails.
+class SimulatedProviderInPlace {
+public:
+    SimulatedProviderInPlace()
+    {
+        const std::wstring server = ClassKey(sim::CLSID_TremorlinkSimLocator) + L"\\InprocServer32";
+        m_inPlace = SetString(HKEY_LOCAL_MACHINE, server, nullptr, WindowsPath(TREMORLINK_SIM_DLL)) &&
+                    SetString(HKEY_LOCAL_MACHINE, server, L"ThreadingModel", L"Both") &&
+                    SetString(HKEY_LOCAL_MACHINE, ClassKey(CLSID_WbemLocator) + L"\\TreatAs", nullptr,
+                              GuidText(sim::CLSID_TremorlinkSimLocator));
+    }
+    SimulatedProviderInPlace(const SimulatedProviderInPlace&) = delete;
+    SimulatedProviderInPlace& operator=(const SimulatedProviderInPlace&) = delete;
+    ~SimulatedProviderInPlace()
+    {
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (ClassKey(CLSID_WbemLocator) + L"\\TreatAs").c_str());
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(sim::CLSID_TremorlinkSimLocator).c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, ClassKey(sim::CLSID_TremorlinkSimLocator).c_str());
+    }
+
+    bool InPlace() const { return m_inPlace; }
+
+private:
+    bool m_inPlace = false;
+};
+
+struct ToolRun {
+    DWORD exitCode;
+    std::string output; // standard output and standard error together
+};
+
+// TremorlinkSensor.exe with these arguments, run to its end.
+ToolRun RunSensorTool(const std::string& arguments)
+{
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    tl::unique_handle readEnd;
+    tl::unique_handle writeEnd;
+    // Large enough for any answer, so that the tool never waits for the test to read.
+    if (!CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 1 << 16)) {
+        ADD_FAILURE() << "CreatePipe failed: " << GetLastError();
+        return {STILL_ACTIVE, {}};
+    }
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+    std::wstring commandLine = L"\"" + WindowsPath(TREMORLINK_SENSOR_EXE) + L"\" ";
+    commandLine.append(arguments.begin(), arguments.end());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &started)) {
+        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+        return {STILL_ACTIVE, {}};
+    }
+    CloseHandle(started.hThread);
+    const tl::unique_handle process(started.hProcess);
+    writeEnd.reset();
+
+    ToolRun run{WaitForExit(process.get()), {}};
+    char buffer[4096];
+    DWORD size = 0;
+    while (ReadFile(readEnd.get(), buffer, sizeof(buffer), &size, nullptr) && size > 0) {
+        run.output.append(buffer, size);
+    }
+    return run;
+}
+
+bool HasLine(const std::string& text, const std::string& line)
+{
+    std::istringstream lines(text);
+    for (std::string candidate; std::getline(lines, candidate);) {
+        if (candidate == line) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Asks for the provider's log until it shows the line; the failure shows the last log.
+::testing::AssertionResult LogShows(const std::string& line, std::chrono::milliseconds timeout = 15s)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const ToolRun log = RunSensorTool("log");
+        if (log.exitCode == Done && HasLine(log.output, line)) {
+            return ::testing::AssertionSuccess();
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return ::testing::AssertionFailure()
+                   << "no line \"" << line << "\" in the provider's log (exit code " << log.exitCode << "):\n"
+                   << log.output;
+        }
+        std::this_thread::sleep_for(200ms);
+    }
+}
+
+TEST(SimulatedSensorExe, TheProgramSubscribesAndTakesEventsFromTheSensorTool)
+{
+    if (!UnderWine()) {
+        GTEST_SKIP() << "puts a simulated provider in place of WMI, which only our own Wine prefixes may have";
+    }
+    ASSERT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink")) << "a copy is already running";
+
+    const ToolRun noProgram = RunSensorTool("log");
+    EXPECT_EQ(Unreachable, noProgram.exitCode);
+    EXPECT_NE(std::string::npos, noProgram.output.find("not running")) << noProgram.output;
+    for (const char* wrong : {"", "jump", "event", "event 0x1FFFFFFFF", "log all"}) {
+        const ToolRun usage = RunSensorTool(wrong);
+        EXPECT_EQ(Usage, usage.exitCode) << wrong;
+        EXPECT_NE(std::string::npos, usage.output.find("usage: TremorlinkSensor")) << wrong;
+    }
+
+    // The program's own settings key in this test prefix: protection stored as off.
+    const SettingsStore settings;
+    const SettingsKeyRemover removeSettings;
+    ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, 0));
+
+    const SimulatedProviderInPlace provider;
+    ASSERT_TRUE(provider.InPlace());
+    const tl::unique_handle program = StartTremorlink();
+    ASSERT_TRUE(program);
+    const testsupport::EndProcessOnExit endProgram(program.get());
+    const HWND window = WaitForMainWindow(program.get());
+    ASSERT_NE(nullptr, window) << "the main window never appeared";
+
+    ASSERT_TRUE(LogShows(Subscription));
+    EXPECT_TRUE(LogShows("SetHDDProtection uStatus=0")) << "the stored setting reaches the provider at start";
+
+    const ToolRun shock = RunSensorTool("shock");
+    EXPECT_EQ(Done, shock.exitCode) << shock.output;
+    EXPECT_TRUE(HasLine(shock.output, "GSensorEvent uShock=0x501 delivered")) << shock.output;
+    const ToolRun movement = RunSensorTool("move");
+    EXPECT_EQ(Done, movement.exitCode) << movement.output;
+    EXPECT_TRUE(HasLine(movement.output, "GSensorEvent uShock=0x502 delivered")) << movement.output;
+    const ToolRun other = RunSensorTool("event 1283");
+    EXPECT_EQ(Done, other.exitCode) << other.output;
+    EXPECT_TRUE(HasLine(other.output, "GSensorEvent uShock=0x503 delivered")) << other.output;
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(program.get(), 0)) << "the program ended";
+
+    ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
+    EXPECT_EQ(0u, WaitForExit(program.get()));
+    // The control channel lives in the program and ends with it.
+    EXPECT_EQ(Unreachable, RunSensorTool("log").exitCode);
+}
+
+TEST(SimulatedSensorExe, AShockIsReportedFinishedAfterTheFiveSecondReaction)
+{
+    if (!UnderWine()) {
+        GTEST_SKIP() << "puts a simulated provider in place of WMI, which only our own Wine prefixes may have";
+    }
+    const SettingsStore settings;
+    const SettingsKeyRemover removeSettings;
+    ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, 1));
+    const SimulatedProviderInPlace provider;
+    ASSERT_TRUE(provider.InPlace());
+    const tl::unique_handle program = StartTremorlink();
+    ASSERT_TRUE(program);
+    const testsupport::EndProcessOnExit endProgram(program.get());
+    const HWND window = WaitForMainWindow(program.get());
+    ASSERT_NE(nullptr, window) << "the main window never appeared";
+    ASSERT_TRUE(LogShows(Subscription));
+    EXPECT_TRUE(LogShows("SetHDDProtection uStatus=1"));
+
+    const auto shockAt = std::chrono::steady_clock::now();
+    ASSERT_EQ(Done, RunSensorTool("shock").exitCode);
+    ASSERT_TRUE(LogShows("FinishProcessEvent uStatus=1", 20s));
+    // The reaction animates for five seconds after the report before it ends; the upper
+    // bound is only how long the test is willing to wait.
+    EXPECT_GE(std::chrono::steady_clock::now() - shockAt, 5s);
+
+    ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
+    EXPECT_EQ(0u, WaitForExit(program.get()));
+    // The control channel lives in the program and ends with it.
+    EXPECT_EQ(Unreachable, RunSensorTool("log").exitCode);
+}
+
+} // namespace

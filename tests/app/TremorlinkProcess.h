@@ -1,0 +1,87 @@
+#pragma once
+// Starting the real programs of this build in the test's Wine prefix, and waiting for them.
+#include "TestSupport.h"
+#include "platform/Handles.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+inline constexpr DWORD StartTimeoutMs = 20000;
+
+// The build passes Linux paths; Wine maps the root of that file system to drive Z:.
+inline std::wstring WindowsPath(std::string_view linuxPath)
+{
+    std::wstring windowsPath = L"Z:";
+    for (const char c : linuxPath) {
+        windowsPath += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    }
+    return windowsPath;
+}
+
+inline tl::unique_handle StartTremorlink()
+{
+    std::wstring commandLine = L"\"" + WindowsPath(TREMORLINK_EXE) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+        return {};
+    }
+    CloseHandle(process.hThread);
+    return tl::unique_handle(process.hProcess);
+}
+
+// The main window of that process, or null when it ended or took too long.
+inline HWND WaitForMainWindow(HANDLE process)
+{
+    HWND window = nullptr;
+    PumpUntil(
+        [&] {
+            window = FindWindowA(nullptr, "QUEN_Tremorlink");
+            return window != nullptr || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        },
+        std::chrono::milliseconds(StartTimeoutMs));
+    return window;
+}
+
+// The exit code, or STILL_ACTIVE after ending a process that did not end in time.
+inline DWORD WaitForExit(HANDLE process)
+{
+    if (WaitForSingleObject(process, StartTimeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 1);
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    return code;
+}
+
+// Ends the process if it still runs when the test leaves the scope, also after a failed
+// assertion, so that later tests find no copy running.
+class EndProcessOnExit {
+public:
+    explicit EndProcessOnExit(HANDLE process) noexcept : m_process(process) {}
+    EndProcessOnExit(const EndProcessOnExit&) = delete;
+    EndProcessOnExit& operator=(const EndProcessOnExit&) = delete;
+    ~EndProcessOnExit()
+    {
+        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(m_process, 1);
+            WaitForSingleObject(m_process, StartTimeoutMs);
+        }
+    }
+
+private:
+    HANDLE m_process;
+};
+
+} // namespace testsupport
