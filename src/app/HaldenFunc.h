@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 // Accessors of the process-wide flags that the windows share while the program runs.
 // HaldenFunc holds no data of its own: every instance sees the same integers, so a
 // caller makes one wherever it needs one. Main thread only.
@@ -19,4 +21,9 @@ public:
 
     void SetMsgIndex(int value);
     int GetMsgIndex() const;
+
+    // The password's digest as stored in the settings: SHA-1 of the text in the ANSI code
+    // page of this thread's locale, as 40 upper-case hexadecimal digits. Empty when the
+    // digest cannot be made, which matches no stored password and is never stored.
+    std::wstring GetHashCode(const std::wstring& password) const;
 };

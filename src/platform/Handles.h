@@ -3,6 +3,7 @@
 // Microsoft::WRL::ComPtr instead.
 #include <windows.h>
 #include <oleauto.h>
+#include <wincrypt.h>
 
 #include <type_traits>
 #include <utility>
@@ -10,6 +11,7 @@
 namespace tl {
 
 inline HANDLE InvalidFileHandle() noexcept { return INVALID_HANDLE_VALUE; }
+inline void ReleaseCryptContext(HCRYPTPROV provider) noexcept { CryptReleaseContext(provider, 0); }
 
 // Close is the function that releases the handle; Invalid is nullptr when the empty
 // value is a null handle, or a function returning the empty value otherwise.
@@ -75,6 +77,8 @@ using unique_hbrush = unique_any<HBRUSH, &::DeleteObject>;
 using unique_hdc = unique_any<HDC, &::DeleteDC>;
 using unique_sc_handle = unique_any<SC_HANDLE, &::CloseServiceHandle>;
 using unique_bstr = unique_any<BSTR, &::SysFreeString>;
+using unique_hcryptprov = unique_any<HCRYPTPROV, &ReleaseCryptContext>;
+using unique_hcrypthash = unique_any<HCRYPTHASH, &::CryptDestroyHash>;
 
 // BeginPaint/EndPaint for one WM_PAINT.
 class PaintDc {
