@@ -48,3 +48,16 @@ wine_session_stop() {
     wait "$_wine_session_xvfb" 2>/dev/null || true
   fi
 }
+
+# Wine's own fonts have no Chinese letters. Under a Chinese locale the fonts that windows
+# and menus ask for are replaced by WenQuanYi Micro Hei (from Debian's fonts-wqy-microhei);
+# under any other locale the prefix's own fonts are used again.
+wine_session_fonts_for_locale() {
+  local key='HKCU\Software\Wine\Fonts\Replacements' font
+  for font in Tahoma Arial "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    case "${LC_ALL:-${LANG:-}}" in
+      zh*) wine reg add "$key" /v "$font" /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1 ;;
+      *) wine reg delete "$key" /v "$font" /f </dev/null >/dev/null 2>&1 || true ;;
+    esac
+  done
+}
