@@ -1,0 +1,303 @@
+#include "PowerLibrary.h"
+
+#include <cstddef>
+#include <iterator>
+#include <utility>
+
+namespace sim {
+
+namespace {
+
+// The library that the table's functions reach, as the system's library is reached through
+// its exports: one per process.
+PowerLibrary* g_library = nullptr;
+
+// In the order of PowerCall.
+constexpr const wchar_t* CallNames[] = {
+    L"ReadGlobalPwrPolicy",    L"WriteGlobalPwrPolicy",    L"ReadPwrScheme",       L"WritePwrScheme",
+    L"ReadProcessorPwrScheme", L"WriteProcessorPwrScheme", L"DeletePwrScheme",     L"GetActivePwrScheme",
+    L"SetActivePwrScheme",     L"CanUserWritePwrScheme",   L"IsPwrSuspendAllowed", L"IsPwrHibernateAllowed",
+};
+static_assert(std::size(CallNames) == static_cast<std::size_t>(PowerCall::IsPwrHibernateAllowed) + 1);
+
+bool NamesScheme(PowerCall call)
+{
+    switch (call) {
+    case PowerCall::ReadPwrScheme:
+    case PowerCall::WritePwrScheme:
+    case PowerCall::ReadProcessorPwrScheme:
+    case PowerCall::WriteProcessorPwrScheme:
+    case PowerCall::DeletePwrScheme:
+    case PowerCall::SetActivePwrScheme: return true;
+    default: return false;
+    }
+}
+
+std::optional<std::wstring> TextOrNothing(const wchar_t* text)
+{
+    return text != nullptr ? std::optional<std::wstring>(text) : std::nullopt;
+}
+
+} // namespace
+
+// The table's functions: each records its call and, unless the call is set to fail, does
+// what the system's function does to the library's state.
+class PowerLibrary::Answer {
+public:
+    static BOOLEAN WINAPI ReadGlobalPwrPolicy(PGLOBAL_POWER_POLICY policy)
+    {
+        return Run({.call = PowerCall::ReadGlobalPwrPolicy}, [&](PowerLibrary& library) {
+            *policy = library.m_global;
+            return true;
+        });
+    }
+
+    static BOOLEAN WINAPI WriteGlobalPwrPolicy(PGLOBAL_POWER_POLICY policy)
+    {
+        return Run({.call = PowerCall::WriteGlobalPwrPolicy, .globalPolicy = *policy}, [&](PowerLibrary& library) {
+            library.m_global = *policy;
+            return true;
+        });
+    }
+
+    static BOOLEAN WINAPI ReadPwrScheme(UINT index, PPOWER_POLICY policy)
+    {
+        return Run({.call = PowerCall::ReadPwrScheme, .index = index}, [&](PowerLibrary& library) {
+            const auto scheme = library.m_schemes.find(index);
+            if (scheme == library.m_schemes.end()) {
+                return false;
+            }
+            *policy = scheme->second.policy;
+            return true;
+        });
+    }
+
+    static BOOLEAN WINAPI WritePwrScheme(PUINT index, LPWSTR name, LPWSTR description, PPOWER_POLICY policy)
+    {
+        return Run({.call = PowerCall::WritePwrScheme,
+                    .index = *index,
+                    .schemePolicy = *policy,
+                    .name = TextOrNothing(name),
+                    .description = TextOrNothing(description)},
+                   [&](PowerLibrary& library) {
+                       if (!library.m_userMayWriteSchemes) {
+                           return false;
+                       }
+                       UINT written = *index;
+                       if (written == NEWSCHEME) {
+                           written = library.m_schemes.empty() ? 0 : std::prev(library.m_schemes.end())->first + 1;
+                       }
+                       PowerSchemeEntry& scheme = library.m_schemes[written];
+                       scheme.policy = *policy;
+                       // Without a name or description the scheme keeps the ones it has.
+                       if (name != nullptr) {
+                           scheme.name = name;
+                       }
+                       if (description != nullptr) {
+                           scheme.description = description;
+                       }
+                       *index = written;
+                       return true;
+                   });
+    }
+
+    static BOOLEAN WINAPI ReadProcessorPwrScheme(UINT index, PMACHINE_PROCESSOR_POWER_POLICY policy)
+    {
+        return Run({.call = PowerCall::ReadProcessorPwrScheme, .index = index}, [&](PowerLibrary& library) {
+            const auto scheme = library.m_schemes.find(index);
+            if (scheme == library.m_schemes.end()) {
+                return false;
+            }
+            *policy = scheme->second.processorPolicy;
+            return true;
+        });
+    }
+
+    static BOOLEAN WINAPI WriteProcessorPwrScheme(UINT index, PMACHINE_PROCESSOR_POWER_POLICY policy)
+    {
+        return Run({.call = PowerCall::WriteProcessorPwrScheme, .index = index, .processorPolicy = *policy},
+                   [&](PowerLibrary& library) {
+                       // A processor policy belongs to a scheme that exists.
+                       const auto scheme = library.m_schemes.find(index);
+                       if (scheme == library.m_schemes.end()) {
+                           return false;
+                       }
+                       scheme->second.processorPolicy = *policy;
+                       return true;
+                   });
+    }
+
+    static BOOLEAN WINAPI DeletePwrScheme(UINT index)
+    {
+        return Run({.call = PowerCall::DeletePwrScheme, .index = index}, [&](PowerLibrary& library) {
+            // As the system does, the active scheme is not deleted.
+            return library.m_userMayWriteSchemes && index != library.m_active && library.m_schemes.erase(index) != 0;
+        });
+    }
+
+    static BOOLEAN WINAPI GetActivePwrScheme(PUINT index)
+    {
+        return Run({.call = PowerCall::GetActivePwrScheme}, [&](PowerLibrary& library) {
+            *index = library.m_active;
+            return true;
+        });
+    }
+
+    static BOOLEAN WINAPI SetActivePwrScheme(UINT index, PGLOBAL_POWER_POLICY global, PPOWER_POLICY policy)
+    {
+        PowerCallRecord record{.call = PowerCall::SetActivePwrScheme, .index = index};
+        if (global != nullptr) {
+            record.globalPolicy = *global;
+        }
+        if (policy != nullptr) {
+            record.schemePolicy = *policy;
+        }
+        return Run(std::move(record), [&](PowerLibrary& library) {
+            const auto scheme = library.m_schemes.find(index);
+            if (scheme == library.m_schemes.end()) {
+                return false;
+            }
+            // The policies handed over take effect with the scheme, and stay.
+            library.m_active = index;
+            if (global != nullptr) {
+                library.m_global = *global;
+            }
+            if (policy != nullptr) {
+                scheme->second.policy = *policy;
+            }
+            return true;
+        });
+    }
+
+    static BOOLEAN WINAPI CanUserWritePwrScheme()
+    {
+        return Run({.call = PowerCall::CanUserWritePwrScheme},
+                   [](PowerLibrary& library) { return library.m_userMayWriteSchemes; });
+    }
+
+    static BOOLEAN WINAPI IsPwrSuspendAllowed()
+    {
+        return Run({.call = PowerCall::IsPwrSuspendAllowed},
+                   [](PowerLibrary& library) { return library.m_standbyAllowed; });
+    }
+
+    static BOOLEAN WINAPI IsPwrHibernateAllowed()
+    {
+        return Run({.call = PowerCall::IsPwrHibernateAllowed},
+                   [](PowerLibrary& library) { return library.m_hibernationAllowed; });
+    }
+
+private:
+    template <typename Body> static BOOLEAN Run(PowerCallRecord record, Body body)
+    {
+        if (g_library == nullptr) {
+            return FALSE;
+        }
+        PowerLibrary& library = *g_library;
+        record.succeeded = !library.m_failing.contains(record.call) && body(library);
+        library.m_calls.push_back(std::move(record));
+        return library.m_calls.back().succeeded ? TRUE : FALSE;
+    }
+};
+
+PowerLibrary::PowerLibrary() { g_library = this; }
+
+PowerLibrary::~PowerLibrary()
+{
+    if (g_library == this) {
+        g_library = nullptr;
+    }
+}
+
+PowerFunctions PowerLibrary::Functions() const
+{
+    return {
+        .ReadGlobalPwrPolicy = &Answer::ReadGlobalPwrPolicy,
+        .WriteGlobalPwrPolicy = &Answer::WriteGlobalPwrPolicy,
+        .ReadPwrScheme = &Answer::ReadPwrScheme,
+        .WritePwrScheme = &Answer::WritePwrScheme,
+        .ReadProcessorPwrScheme = &Answer::ReadProcessorPwrScheme,
+        .WriteProcessorPwrScheme = &Answer::WriteProcessorPwrScheme,
+        .DeletePwrScheme = &Answer::DeletePwrScheme,
+        .GetActivePwrScheme = &Answer::GetActivePwrScheme,
+        .SetActivePwrScheme = &Answer::SetActivePwrScheme,
+        .CanUserWritePwrScheme = &Answer::CanUserWritePwrScheme,
+        .IsPwrSuspendAllowed = &Answer::IsPwrSuspendAllowed,
+        .IsPwrHibernateAllowed = &Answer::IsPwrHibernateAllowed,
+    };
+}
+
+void PowerLibrary::PutScheme(UINT index, const PowerSchemeEntry& scheme) { m_schemes[index] = scheme; }
+
+std::optional<PowerSchemeEntry> PowerLibrary::Scheme(UINT index) const
+{
+    const auto scheme = m_schemes.find(index);
+    return scheme != m_schemes.end() ? std::optional(scheme->second) : std::nullopt;
+}
+
+void PowerLibrary::SetGlobalPolicy(const GLOBAL_POWER_POLICY& policy) { m_global = policy; }
+
+const GLOBAL_POWER_POLICY& PowerLibrary::GlobalPolicy() const { return m_global; }
+
+void PowerLibrary::SetActiveScheme(UINT index) { m_active = index; }
+
+UINT PowerLibrary::ActiveScheme() const { return m_active; }
+
+void PowerLibrary::SetStandbyAllowed(bool allowed) { m_standbyAllowed = allowed; }
+
+void PowerLibrary::SetHibernationAllowed(bool allowed) { m_hibernationAllowed = allowed; }
+
+void PowerLibrary::SetUserMayWriteSchemes(bool allowed) { m_userMayWriteSchemes = allowed; }
+
+void PowerLibrary::Fail(PowerCall call, bool fail)
+{
+    if (fail) {
+        m_failing.insert(call);
+    } else {
+        m_failing.erase(call);
+    }
+}
+
+const std::vector<PowerCallRecord>& PowerLibrary::Calls() const { return m_calls; }
+
+std::vector<std::wstring> PowerLibrary::Log() const
+{
+    std::vector<std::wstring> log;
+    for (const PowerCallRecord& record : m_calls) {
+        std::wstring line = CallNames[static_cast<std::size_t>(record.call)];
+        if (NamesScheme(record.call)) {
+            line += L" " + std::to_wstring(record.index);
+        }
+        if (record.call == PowerCall::SetActivePwrScheme && record.globalPolicy) {
+            line += L" global";
+        }
+        if (record.call == PowerCall::SetActivePwrScheme && record.schemePolicy) {
+            line += L" scheme";
+        }
+        if (!record.succeeded) {
+            line += L" = FALSE";
+        }
+        log.push_back(std::move(line));
+    }
+    return log;
+}
+
+std::vector<PowerCallRecord> PowerLibrary::Writes() const
+{
+    std::vector<PowerCallRecord> writes;
+    for (const PowerCallRecord& record : m_calls) {
+        switch (record.call) {
+        case PowerCall::WriteGlobalPwrPolicy:
+        case PowerCall::WritePwrScheme:
+        case PowerCall::WriteProcessorPwrScheme:
+        case PowerCall::DeletePwrScheme:
+        case PowerCall::SetActivePwrScheme: writes.push_back(record); break;
+        default: break;
+        }
+    }
+    return writes;
+}
+
+void PowerLibrary::ClearCalls() { m_calls.clear(); }
+
+} // namespace sim
