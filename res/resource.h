@@ -9,3 +9,19 @@
 #define IDI_TRAY3 104
 #define IDI_TRAY4 105
 #define IDI_TRAY5 106
+
+// The skinned windows' artwork (made by tools/make_skin.py): the frame pieces, the
+// banners and the logo, and the image strips of the buttons and the status icons.
+#define IDB_CAPTION 201
+#define IDB_CAPTION_END 202
+#define IDB_EDGE_LEFT 203
+#define IDB_EDGE_RIGHT 204
+#define IDB_EDGE_BOTTOM 205
+#define IDB_CORNER_LEFT 206
+#define IDB_CORNER_RIGHT 207
+#define IDB_TITLE_BANNER 208
+#define IDB_ABOUT_BANNER 209
+#define IDB_LOGO 210
+#define IDB_PUSH_BUTTON 211
+#define IDB_CLOSE_BUTTON 212
+#define IDB_STATUS_ICONS 213

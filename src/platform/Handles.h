@@ -97,6 +97,26 @@ private:
     HDC m_dc = nullptr;
 };
 
+// GetDC/ReleaseDC, for drawing on or reading from a window outside WM_PAINT.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) noexcept : m_window(window), m_dc(::GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc()
+    {
+        if (m_dc != nullptr) {
+            ::ReleaseDC(m_window, m_dc);
+        }
+    }
+
+    HDC get() const noexcept { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
+
 // Selects a GDI object into a DC and puts the previous one back at scope end.
 class SelectObjectGuard {
 public:

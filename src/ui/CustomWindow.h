@@ -1,0 +1,40 @@
+#pragma once
+// A window of a class of our own whose messages go to its object, which paints all of it.
+// The object is bound at WM_NCCREATE, from the creation parameter, and let go at
+// WM_NCDESTROY; from then on it owns no handle. Until the constructor of a derived class
+// has run, messages reach that class's WndProc while its members are still being built:
+// our windows are created hidden, and their children send no parent notifications.
+// Painting happens only for a dispatched WM_PAINT or a print request, never while built.
+#include "ui/Window.h"
+
+#include <windows.h>
+
+class CustomWindow : public Window {
+public:
+    struct Params {
+        const wchar_t* className;
+        UINT classStyle;
+        DWORD exStyle;
+        DWORD style;
+        const wchar_t* title;
+        RECT bounds;
+        HWND parent;
+    };
+
+protected:
+    explicit CustomWindow(const Params& params) noexcept;
+    ~CustomWindow();
+
+    // The default handling; derived classes pass on what they do not handle themselves.
+    virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Paints the whole client area into dc: an off-screen buffer, or a child's DC that
+    // asks for what lies behind it.
+    virtual void Paint(HDC dc, const RECT& client) = 0;
+    // Paints into dc what the parent shows behind this window, for a control whose
+    // picture does not cover it all.
+    void PaintParentBackground(HDC dc) const noexcept;
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void PaintBuffered();
+};

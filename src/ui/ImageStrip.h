@@ -1,0 +1,26 @@
+#pragma once
+// Pictures of one size kept side by side in one bitmap resource, image 0 on the left: a
+// button's image for each mouse state, a set of icons, or a single picture. Loaded into
+// 32-bit colour with premultiplied alpha, so that images with transparent parts blend
+// with what lies behind them; a 24-bit picture is opaque.
+#include "platform/Handles.h"
+
+#include <windows.h>
+
+class ImageStrip {
+public:
+    ImageStrip(int resourceId, int imageCount) noexcept;
+
+    // The size of one image; empty when the resource could not be read.
+    SIZE ImageSize() const noexcept { return m_imageSize; }
+
+    // Blends image index over dc with its top-left corner at (x, y).
+    void Draw(HDC dc, int index, int x, int y) const noexcept;
+    // Covers area with copies of image 0, the first one at the area's top-left corner.
+    void Tile(HDC dc, const RECT& area) const noexcept;
+
+private:
+    tl::unique_hbitmap m_bitmap;
+    int m_imageCount;
+    SIZE m_imageSize{};
+};

@@ -1,0 +1,94 @@
+#include "ui/Label.h"
+
+#include <vector>
+
+namespace {
+
+// The advance of each character of a one-line text in the DC's font; none if it cannot
+// be measured.
+std::vector<int> Advances(HDC dc, const std::wstring& text)
+{
+    const int count = static_cast<int>(text.size());
+    std::vector<int> advances(text.size());
+    SIZE extent{};
+    if (count == 0 || !GetTextExtentExPointW(dc, text.c_str(), count, 0, nullptr, advances.data(), &extent)) {
+        return {};
+    }
+    // The extents are cumulative: each holds the width up to and including its character.
+    for (int index = count - 1; index > 0; --index) {
+        advances[index] -= advances[index - 1];
+    }
+    return advances;
+}
+
+} // namespace
+
+Label::Label(HWND parent, const RECT& bounds, const Style& style, const std::wstring& text)
+    : CustomWindow({L"QuenLabel", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(), bounds, parent}),
+      m_style(style), m_font(CreatePixelFont(style.font))
+{
+}
+
+void Label::SetText(const std::wstring& text)
+{
+    SetWindowTextW(Handle(), text.c_str());
+    if (m_autoSize) {
+        FitToText();
+    }
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void Label::SetAutoSize(bool autoSize)
+{
+    m_autoSize = autoSize;
+    if (m_autoSize) {
+        FitToText();
+    }
+}
+
+void Label::FitToText()
+{
+    // Measured on a memory DC: the same font metrics as on the screen, without borrowing
+    // the window's DC.
+    const tl::unique_hdc dc(CreateCompatibleDC(nullptr));
+    const tl::SelectObjectGuard select(dc.get(), m_font.get());
+    const std::wstring text = Text();
+    const std::vector<int> advances = Advances(dc.get(), text);
+    int width = 0;
+    for (const int advance : advances) {
+        width += advance;
+    }
+    // The last letter's ink may reach past its advance (an italic end, or an "f").
+    ABC last{};
+    if (!text.empty() && GetCharABCWidthsW(dc.get(), text.back(), text.back(), &last) && last.abcC < 0) {
+        width -= last.abcC;
+    }
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    SetWindowPos(Handle(), nullptr, 0, 0, width, metrics.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Label::Paint(HDC dc, const RECT& client)
+{
+    if (m_style.background) {
+        const tl::unique_hbrush brush(CreateSolidBrush(*m_style.background));
+        FillRect(dc, &client, brush.get());
+    } else {
+        PaintParentBackground(dc);
+    }
+    const tl::SelectObjectGuard select(dc, m_font.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, m_style.textColour);
+    const std::wstring text = Text();
+    if (m_autoSize) {
+        // Each letter exactly where it was measured: DrawTextW may place the letters of a
+        // line a pixel or two further right than its measurement says (Wine's GDI does),
+        // and the end of a text that just fits would be cut off.
+        const std::vector<int> advances = Advances(dc, text);
+        ExtTextOutW(dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()),
+                    advances.empty() ? nullptr : advances.data());
+        return;
+    }
+    RECT area = client;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, m_style.format | DT_NOPREFIX);
+}

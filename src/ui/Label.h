@@ -1,0 +1,45 @@
+#pragma once
+// A text in a skinned window, in a font sized in pixels, on a colour of its own or on
+// whatever lies behind it.
+#include "platform/Handles.h"
+#include "ui/CustomWindow.h"
+#include "ui/PixelFont.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+class Label final : public CustomWindow {
+public:
+    struct Style {
+        TextFont font;
+        COLORREF textColour;
+        std::optional<COLORREF> background; // none: the parent shows through
+        UINT format;                        // DrawTextW flags
+    };
+
+    // Body texts, wrapped at word ends.
+    static constexpr Style Body{{SkinFontFace, 12, false}, RGB(0, 0, 0), std::nullopt, DT_LEFT | DT_WORDBREAK};
+    // The title over the title band's banner.
+    static constexpr Style Title{
+        {SkinFontFace, 16, true}, RGB(255, 255, 255), RGB(0, 80, 70), DT_LEFT | DT_VCENTER | DT_SINGLELINE};
+
+    Label(HWND parent, const RECT& bounds, const Style& style, const std::wstring& text = {});
+
+    void SetText(const std::wstring& text);
+
+    // A label that sizes itself shows its text on one line and fits it, now and after
+    // each new text; only its top-left corner stays where it was put.
+    void SetAutoSize(bool autoSize);
+
+protected:
+    void Paint(HDC dc, const RECT& client) override;
+
+private:
+    void FitToText();
+
+    Style m_style;
+    tl::unique_hfont m_font;
+    bool m_autoSize = false;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// A picture that acts as a button: its image follows the mouse (normal, pointer over it,
+// pressed on it) and a click, a press and a release both on the button, raises Click.
+// Releasing changes no image, so after a click the pressed image stays until the pointer
+// leaves. A press that leaves the button shows the normal image again, and its release
+// away from the button does nothing.
+#include "platform/Handles.h"
+#include "ui/CustomWindow.h"
+#include "ui/ImageStrip.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class PictureButton final : public CustomWindow {
+public:
+    enum class Kind {
+        Push,  // 104x24, a text over four images: 2 normal, 1 over, 3 pressed (0 unused)
+        Close, // 23x14, three images: 1 normal, 0 over, 2 pressed
+    };
+    static constexpr SIZE PushSize{104, 24};
+    static constexpr SIZE CloseSize{23, 14};
+
+    PictureButton(HWND parent, Kind kind, const RECT& bounds, const std::wstring& text = {});
+
+    // May close the window, and with it destroy this button.
+    std::function<void()> Click;
+
+    int ImageIndex() const noexcept { return m_imageIndex; }
+    void SetText(const std::wstring& text);
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& client) override;
+
+private:
+    struct States {
+        int normal;
+        int over;
+        int pressed;
+    };
+
+    void ShowImage(int index);
+    void MouseEnter();
+    void MouseLeave();
+    void MouseDown();
+    void MouseUp(POINT point);
+    void FollowPointer();
+    void TrackLeave() noexcept;
+    bool Contains(POINT point) const noexcept;
+
+    States m_states;
+    ImageStrip m_images;
+    tl::unique_hfont m_font;
+    int m_imageIndex;
+    bool m_over = false;
+    bool m_pressed = false;
+};

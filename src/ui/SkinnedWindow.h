@@ -1,0 +1,74 @@
+#pragma once
+// The common look and behaviour of the program's visible windows: no system caption or
+// border, a frame drawn from bitmaps around a white content panel, a caption strip that
+// moves the window when dragged, a close button on it, and, for the dialogs, a title band
+// at the top of the panel. A window class derives from this one and adds its controls
+// as members, children of Panel(), placed in the panel's coordinates; it names their
+// handlers, and overrides WndProc for messages of its own.
+//
+// All sizes are in pixels and fixed, fonts included, so the layout holds whatever the
+// screen's dots per inch; the window never changes its size.
+#include "ui/ContentPanel.h"
+#include "ui/CustomWindow.h"
+#include "ui/ImageStrip.h"
+#include "ui/Label.h"
+#include "ui/PictureButton.h"
+
+#include <windows.h>
+
+#include <optional>
+
+class SkinnedWindow : public CustomWindow {
+public:
+    struct Options {
+        const wchar_t* title; // names the window for FindWindow; it is never shown
+        SIZE size{400, 205};  // of the whole window
+        bool closeButton = true;
+        bool draggable = true; // the caption strip moves the window
+        bool topmost = true;
+        bool titleBand = true; // banner and title label at the top of the panel
+    };
+
+    static constexpr int CaptionHeight = 25;
+    static constexpr int FrameWidth = 6;
+    // In the panel.
+    static constexpr RECT TitleBounds{17, 13, 17 + 224, 13 + 23};
+
+    // Shows the window, centred on the screen as it was built, without waiting.
+    void Show();
+    // Shows the window and returns once it has closed. Meanwhile its own message loop
+    // serves every window of this thread; a quit request ends it and is passed on.
+    void ShowModal();
+    // Ends the window: a modal one returns from ShowModal, any other is destroyed.
+    void Close();
+    bool IsOpen() const noexcept { return Handle() != nullptr; }
+
+    ContentPanel& Panel() noexcept { return m_panel; }
+    // Null for a window without a close button. Its click closes the window unless the
+    // window gives it another handler.
+    PictureButton* CloseButton() noexcept { return m_closeButton ? &*m_closeButton : nullptr; }
+    // Null for a window without a title band.
+    Label* TitleLabel() noexcept { return m_title ? &*m_title : nullptr; }
+
+protected:
+    explicit SkinnedWindow(const Options& options);
+
+    // Handles the caption (when draggable), the size limit, closing and painting.
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& client) override;
+
+private:
+    SIZE m_size;
+    bool m_draggable;
+    ImageStrip m_caption;
+    ImageStrip m_captionEnd;
+    ImageStrip m_edgeLeft;
+    ImageStrip m_edgeRight;
+    ImageStrip m_edgeBottom;
+    ImageStrip m_cornerLeft;
+    ImageStrip m_cornerRight;
+    ContentPanel m_panel;
+    std::optional<PictureButton> m_closeButton;
+    std::optional<Label> m_title;
+    bool m_modal = false;
+};

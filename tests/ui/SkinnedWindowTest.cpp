@@ -1,0 +1,551 @@
+#include "ui/SkinnedWindow.h"
+
+#include "TestSupport.h"
+#include "resource.h"
+#include "ui/Label.h"
+#include "ui/PictureBox.h"
+#include "ui/PictureButton.h"
+#include "ui/PixelFont.h"
+#include "ui/TextBox.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr wchar_t DialogTitle[] = L"Quen_SkinnedWindowTest";
+
+RECT PushButtonAt(LONG left, LONG top)
+{
+    return {left, top, left + PictureButton::PushSize.cx, top + PictureButton::PushSize.cy};
+}
+
+// A dialog of the kind the program builds on the skinned window: a title band, two password
+// boxes and two push buttons, OK and Cancel, in the create-password dialog's places.
+class TestDialog final : public SkinnedWindow {
+public:
+    explicit TestDialog(const Options& options = {.title = DialogTitle}) : SkinnedWindow(options)
+    {
+        if (TitleLabel() != nullptr) {
+            TitleLabel()->SetText(L"Create New Password");
+        }
+        ok.Click = [this] { ++okClicks; };
+        cancel.Click = [this] {
+            ++cancelClicks;
+            Close();
+        };
+    }
+
+    TextBox first{Panel().Handle(), {131, 86, 231, 104}, 8, true};
+    TextBox second{Panel().Handle(), {131, 110, 231, 128}, 8, true};
+    PictureButton ok{Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(161, 144), L"OK"};
+    PictureButton cancel{Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144), L"Cancel"};
+    int okClicks = 0;
+    int cancelClicks = 0;
+    int captionDoubleClicks = 0;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_NCLBUTTONDBLCLK && wParam == HTCAPTION) {
+            ++captionDoubleClicks;
+        }
+        return SkinnedWindow::WndProc(message, wParam, lParam);
+    }
+};
+
+// The mouse as a person moves it: real input through the system's queue.
+void SendMouse(DWORD flags, POINT screen = {})
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_MOVE) {
+        // Absolute positions are given in 65536ths of the screen.
+        const int width = GetSystemMetrics(SM_CXSCREEN);
+        const int height = GetSystemMetrics(SM_CYSCREEN);
+        input.mi.dx = static_cast<LONG>((screen.x * 65536LL + width - 1) / width);
+        input.mi.dy = static_cast<LONG>((screen.y * 65536LL + height - 1) / height);
+        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    }
+    SendInput(1, &input, sizeof(input));
+}
+
+void MoveTo(POINT screen) { SendMouse(MOUSEEVENTF_MOVE, screen); }
+void Press() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
+void Release() { SendMouse(MOUSEEVENTF_LEFTUP); }
+
+void PressKey(WORD key)
+{
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+POINT OnScreen(HWND window, POINT client)
+{
+    ClientToScreen(window, &client);
+    return client;
+}
+
+POINT CentreOf(HWND window)
+{
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    return {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+}
+
+RECT ScreenBounds(HWND window)
+{
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    return bounds;
+}
+
+// A rectangle as gtest compares and prints it: left, top, right, bottom.
+using Edges = std::tuple<LONG, LONG, LONG, LONG>;
+Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// Steps run one per tick of a thread timer, so that they also run inside a modal loop
+// that the test cannot leave: a window being moved, a dialog shown modally. A timer
+// message comes only when no other message is waiting, so each step finds the input of
+// the steps before it handled.
+class InputScript {
+public:
+    explicit InputScript(std::vector<std::function<void()>> steps) : m_steps(std::move(steps))
+    {
+        s_running = this;
+        m_timer = SetTimer(nullptr, 0, 40, &InputScript::Tick);
+    }
+    InputScript(const InputScript&) = delete;
+    InputScript& operator=(const InputScript&) = delete;
+    ~InputScript()
+    {
+        KillTimer(nullptr, m_timer);
+        s_running = nullptr;
+    }
+
+    bool Done() const { return m_next == m_steps.size(); }
+
+    // Runs the script to its end and then serves the input it sent.
+    bool Finish()
+    {
+        const bool done = testsupport::PumpUntil([this] { return Done(); });
+        testsupport::PumpPending();
+        return done;
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) noexcept
+    {
+        if (s_running != nullptr && !s_running->Done()) {
+            s_running->m_steps[s_running->m_next++]();
+        }
+    }
+
+    static inline InputScript* s_running = nullptr;
+    std::vector<std::function<void()>> m_steps;
+    size_t m_next = 0;
+    UINT_PTR m_timer = 0;
+};
+
+// What the control shows at a point of its own.
+COLORREF PixelAt(HWND window, POINT client)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const tl::WindowDc dc(window);
+    return GetPixel(dc.get(), client.x, client.y);
+}
+
+// What a drawing puts on a white bitmap wider than any label: how many pixels it colours
+// and the rightmost column it reaches.
+struct Ink {
+    int pixels = 0;
+    int lastColumn = -1;
+};
+
+Ink InkOf(const std::function<void(HDC)>& draw)
+{
+    constexpr int width = 400;
+    constexpr int height = 40;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const tl::unique_hbitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const tl::unique_hdc dc(CreateCompatibleDC(nullptr));
+    const tl::SelectObjectGuard select(dc.get(), bitmap.get());
+    RECT area{0, 0, width, height};
+    FillRect(dc.get(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    draw(dc.get());
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    Ink ink;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if ((pixels[y * width + x] & 0xFFFFFF) != 0xFFFFFF) {
+                ++ink.pixels;
+                ink.lastColumn = std::max(ink.lastColumn, x);
+            }
+        }
+    }
+    return ink;
+}
+
+class SkinnedWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Nothing of ours lies under the pointer when a window opens.
+        MoveTo({2, 2});
+        testsupport::PumpPending();
+    }
+    void TearDown() override
+    {
+        if (GetCapture() != nullptr) {
+            Release();
+        }
+        testsupport::PumpPending();
+    }
+
+    // A point of the panel where no control lies.
+    static POINT PanelSpot(TestDialog& dialog) { return OnScreen(dialog.Panel().Handle(), {40, 150}); }
+};
+
+TEST_F(SkinnedWindowTest, PushButtonImageFollowsThePointerAndAClickKeepsThePressedImage)
+{
+    TestDialog dialog;
+    dialog.Show();
+    testsupport::PumpPending();
+    const HWND ok = dialog.ok.Handle();
+    // Left of the text, inside the border.
+    const auto buttonFace = [&] { return PixelAt(ok, {6, 12}); };
+
+    EXPECT_EQ(2, dialog.ok.ImageIndex());
+    EXPECT_EQ(2, dialog.cancel.ImageIndex());
+    const COLORREF normal = buttonFace();
+
+    MoveTo(CentreOf(ok));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 1; }));
+    EXPECT_NE(normal, buttonFace());
+
+    MoveTo(PanelSpot(dialog));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 2; }));
+    EXPECT_EQ(normal, buttonFace());
+
+    MoveTo(CentreOf(ok));
+    Press();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 3; }));
+    const COLORREF pressed = buttonFace();
+    EXPECT_NE(normal, pressed);
+    EXPECT_EQ(0, dialog.okClicks) << "the press alone is no click";
+
+    Release();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.okClicks == 1; }));
+    EXPECT_EQ(3, dialog.ok.ImageIndex()) << "releasing changes no image";
+    EXPECT_EQ(pressed, buttonFace());
+
+    MoveTo(PanelSpot(dialog));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 2; }));
+    EXPECT_EQ(2, dialog.cancel.ImageIndex()) << "the other button never had the pointer";
+    EXPECT_EQ(1, dialog.okClicks);
+    EXPECT_EQ(0, dialog.cancelClicks);
+}
+
+TEST_F(SkinnedWindowTest, PressThatLeavesTheButtonBeforeTheReleaseDoesNothing)
+{
+    TestDialog dialog;
+    dialog.Show();
+    testsupport::PumpPending();
+    const HWND ok = dialog.ok.Handle();
+
+    MoveTo(CentreOf(ok));
+    Press();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 3; }));
+    MoveTo(PanelSpot(dialog));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 2; }));
+    Release();
+    ASSERT_TRUE(testsupport::PumpUntil([] { return GetCapture() == nullptr; })) << "the button lets go of the mouse";
+    EXPECT_EQ(0, dialog.okClicks);
+    EXPECT_EQ(2, dialog.ok.ImageIndex());
+
+    // Coming back before the release shows the pointer over it, and the release is a click.
+    MoveTo(CentreOf(ok));
+    Press();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 3; }));
+    MoveTo(PanelSpot(dialog));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 2; }));
+    MoveTo(CentreOf(ok));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 1; }));
+    Release();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.okClicks == 1; }));
+    EXPECT_EQ(1, dialog.ok.ImageIndex());
+}
+
+TEST_F(SkinnedWindowTest, CloseButtonImageFollowsThePointerAndItsClickClosesTheWindow)
+{
+    TestDialog dialog;
+    dialog.Show();
+    testsupport::PumpPending();
+    ASSERT_NE(nullptr, dialog.CloseButton());
+    const PictureButton& closeButton = *dialog.CloseButton();
+    const HWND close = closeButton.Handle();
+    EXPECT_EQ(1, closeButton.ImageIndex());
+
+    MoveTo(CentreOf(close));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return closeButton.ImageIndex() == 0; }));
+    MoveTo(PanelSpot(dialog));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return closeButton.ImageIndex() == 1; }));
+    MoveTo(CentreOf(close));
+    Press();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return closeButton.ImageIndex() == 2; }));
+    EXPECT_TRUE(dialog.IsOpen());
+
+    Release();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !dialog.IsOpen(); }));
+    EXPECT_EQ(nullptr, FindWindowW(nullptr, DialogTitle));
+    EXPECT_EQ(0, dialog.cancelClicks) << "the close button is not the Cancel button";
+}
+
+TEST_F(SkinnedWindowTest, DraggingTheCaptionStripMovesTheWindowAndDraggingThePanelDoesNot)
+{
+    TestDialog dialog;
+    dialog.Show();
+    testsupport::PumpPending();
+    const HWND window = dialog.Handle();
+    const POINT strip = OnScreen(window, {120, 12});
+    const POINT panel = PanelSpot(dialog);
+
+    // The strip is the window's own surface and answers as a caption; the panel and the
+    // close button answer for themselves.
+    EXPECT_EQ(window, WindowFromPoint(strip));
+    EXPECT_EQ(HTCAPTION, SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(strip.x, strip.y)));
+    EXPECT_EQ(dialog.Panel().Handle(), WindowFromPoint(panel));
+    EXPECT_EQ(HTCLIENT, SendMessageW(dialog.Panel().Handle(), WM_NCHITTEST, 0, MAKELPARAM(panel.x, panel.y)));
+    EXPECT_EQ(dialog.CloseButton()->Handle(), WindowFromPoint(CentreOf(dialog.CloseButton()->Handle())));
+
+    const RECT before = ScreenBounds(window);
+    InputScript panelDrag({[&] { MoveTo(panel); }, Press, [&] { MoveTo({panel.x + 40, panel.y + 30}); }, Release});
+    ASSERT_TRUE(panelDrag.Finish());
+    EXPECT_EQ(EdgesOf(before), EdgesOf(ScreenBounds(window)));
+
+    InputScript stripDrag({[&] { MoveTo(strip); }, Press,
+                           [&] {
+                               MoveTo({strip.x + 20, strip.y + 10});
+                           },
+                           [&] {
+                               MoveTo({strip.x + 40, strip.y + 30});
+                           },
+                           Release});
+    ASSERT_TRUE(stripDrag.Finish());
+    const RECT after = ScreenBounds(window);
+    EXPECT_EQ(before.left + 40, after.left);
+    EXPECT_EQ(before.top + 30, after.top);
+    EXPECT_EQ(400, after.right - after.left);
+    EXPECT_EQ(205, after.bottom - after.top);
+}
+
+TEST_F(SkinnedWindowTest, WindowWithoutCaptionDragNeitherMovesNorHasACloseButton)
+{
+    TestDialog prompt({.title = DialogTitle, .closeButton = false, .draggable = false});
+    prompt.Show();
+    testsupport::PumpPending();
+    const HWND window = prompt.Handle();
+    EXPECT_EQ(nullptr, prompt.CloseButton());
+    ASSERT_NE(nullptr, prompt.TitleLabel());
+
+    const POINT strip = OnScreen(window, {120, 12});
+    EXPECT_EQ(HTCLIENT, SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(strip.x, strip.y)));
+    const POINT corner = OnScreen(window, {385, 12});
+    EXPECT_EQ(window, WindowFromPoint(corner)) << "no close button where it would be";
+
+    const RECT before = ScreenBounds(window);
+    InputScript drag({[&] { MoveTo(strip); }, Press, [&] { MoveTo({strip.x + 40, strip.y + 30}); }, Release});
+    ASSERT_TRUE(drag.Finish());
+    EXPECT_EQ(EdgesOf(before), EdgesOf(ScreenBounds(window)));
+}
+
+TEST_F(SkinnedWindowTest, DoubleClickOnTheCaptionStripChangesNeitherSizeNorPosition)
+{
+    TestDialog dialog;
+    dialog.Show();
+    testsupport::PumpPending();
+    const HWND window = dialog.Handle();
+    const RECT before = ScreenBounds(window);
+    const POINT strip = OnScreen(window, {200, 12});
+
+    InputScript doubleClick({[&] { MoveTo(strip); }, Press, Release, Press, Release});
+    ASSERT_TRUE(doubleClick.Finish());
+
+    EXPECT_EQ(1, dialog.captionDoubleClicks) << "the double click reached the window";
+    EXPECT_EQ(EdgesOf(before), EdgesOf(ScreenBounds(window)));
+    EXPECT_FALSE(IsZoomed(window));
+}
+
+TEST_F(SkinnedWindowTest, OpensCentredOnTopWithoutTaskbarButtonAndKeepsItsSize)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+
+    TestDialog dialog;
+    const HWND window = dialog.Handle();
+    EXPECT_EQ(window, FindWindowW(nullptr, DialogTitle));
+    EXPECT_FALSE(IsWindowVisible(window)) << "built hidden";
+    dialog.Show();
+    testsupport::PumpPending();
+
+    const RECT bounds = ScreenBounds(window);
+    EXPECT_EQ(400, bounds.right - bounds.left);
+    EXPECT_EQ(205, bounds.bottom - bounds.top);
+    EXPECT_EQ((work.left + work.right - 400) / 2, bounds.left);
+    EXPECT_EQ((work.top + work.bottom - 205) / 2, bounds.top);
+
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    EXPECT_EQ(0, style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW) << "no taskbar button";
+    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
+
+    MINMAXINFO limits{};
+    limits.ptMaxTrackSize = {4000, 4000};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(400, limits.ptMaxTrackSize.x);
+    EXPECT_EQ(205, limits.ptMaxTrackSize.y);
+
+    // The frame around the panel, and the close button on the caption strip.
+    EXPECT_EQ((Edges{6, 25, 394, 199}), EdgesOf(dialog.Panel().Bounds()));
+    EXPECT_EQ((Edges{371, 6, 394, 20}), EdgesOf(dialog.CloseButton()->Bounds()));
+
+    // What a person sees: the title's colour behind its text and a white panel.
+    EXPECT_EQ(RGB(0, 80, 70), PixelAt(dialog.TitleLabel()->Handle(), {220, 2}));
+    EXPECT_EQ(RGB(255, 255, 255), PixelAt(dialog.Panel().Handle(), {40, 150}));
+
+    // A larger window that is not topmost, as the about window.
+    TestDialog about(
+        {.title = L"Quen_SkinnedWindowTest_Large", .size = {457, 245}, .topmost = false, .titleBand = false});
+    EXPECT_FALSE(GetWindowLongPtrW(about.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(nullptr, about.TitleLabel());
+    EXPECT_EQ((Edges{6, 25, 451, 239}), EdgesOf(about.Panel().Bounds()));
+    EXPECT_EQ((Edges{428, 6, 451, 20}), EdgesOf(about.CloseButton()->Bounds()));
+}
+
+TEST_F(SkinnedWindowTest, LabelThatSizesItselfShowsItsWholeTextAndKeepsItsPlace)
+{
+    TestDialog dialog;
+    Label caption(dialog.Panel().Handle(), {23, 86, 24, 87}, Label::Body);
+    caption.SetAutoSize(true);
+    const tl::unique_hfont font = CreatePixelFont(Label::Body.font);
+    for (const std::wstring text : {L"New Password:", L"Confirm Password:", L"Kennwort best\u00e4tigen:"}) {
+        caption.SetText(text);
+        const RECT bounds = caption.Bounds();
+        EXPECT_EQ(23, bounds.left) << text;
+        EXPECT_EQ(86, bounds.top) << text;
+
+        // Every letter as whole as when nothing limits the drawing, inside the label, and
+        // the label not much wider than the text.
+        const Ink shown = InkOf(
+            [&](HDC dc) { SendMessageW(caption.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT); });
+        const Ink whole = InkOf([&](HDC dc) {
+            const tl::SelectObjectGuard select(dc, font.get());
+            RECT area{0, 0, 0, 0};
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+        });
+        EXPECT_EQ(whole.pixels, shown.pixels) << text;
+        EXPECT_LT(shown.lastColumn, bounds.right - bounds.left) << text;
+        EXPECT_LE(bounds.right - bounds.left, whole.lastColumn + 4) << text;
+        EXPECT_GE(bounds.bottom - bounds.top, Label::Body.font.pixels) << text;
+    }
+}
+
+TEST_F(SkinnedWindowTest, PasswordBoxTakesItsLimitOfTypedCharactersAndShowsStars)
+{
+    TestDialog dialog;
+    dialog.Show();
+    testsupport::PumpPending();
+    ASSERT_EQ(dialog.first.Handle(), GetFocus()) << "the first box has the keyboard";
+
+    // A backspace after the ninth character: had the box taken it, the backspace would
+    // take it away again and leave eight.
+    for (const WORD key : std::initializer_list<WORD>{'A', '1', 'B', '2', 'C', '3', 'D', '4', 'E', VK_BACK}) {
+        PressKey(key);
+    }
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.first.Text().size() < 8; }));
+    EXPECT_EQ(L"a1b2c3d", dialog.first.Text()) << "the ninth character is refused";
+    EXPECT_EQ(L'*', SendMessageW(dialog.first.Handle(), EM_GETPASSWORDCHAR, 0, 0));
+
+    dialog.first.Clear();
+    EXPECT_EQ(L"", dialog.first.Text());
+}
+
+TEST_F(SkinnedWindowTest, PictureBoxShowsTheImageOfItsIndexOverThePanel)
+{
+    TestDialog dialog;
+    PictureBox icon(dialog.Panel().Handle(), {19, 70, 83, 134}, IDB_STATUS_ICONS, 3, 2);
+    dialog.Show();
+    testsupport::PumpPending();
+
+    // The icons' corners are transparent: the panel shows through, not black.
+    EXPECT_EQ(RGB(255, 255, 255), PixelAt(icon.Handle(), {1, 1}));
+    const COLORREF warning = PixelAt(icon.Handle(), {32, 12});
+    EXPECT_NE(RGB(255, 255, 255), warning);
+    icon.SetImageIndex(0);
+    EXPECT_NE(warning, PixelAt(icon.Handle(), {32, 12}));
+}
+
+TEST_F(SkinnedWindowTest, ShowModalServesOtherWindowsUntilTheDialogCloses)
+{
+    TestDialog other({.title = L"Quen_SkinnedWindowTest_Other", .topmost = false});
+    other.SetLocation({20, 20});
+    other.Show();
+    TestDialog dialog;
+
+    HWND focusAtStart = nullptr;
+    HWND focusAfterTab = nullptr;
+    InputScript script({
+        [&] { focusAtStart = GetFocus(); },
+        [] { PressKey(VK_TAB); },
+        [&] { focusAfterTab = GetFocus(); },
+        [&] { MoveTo(CentreOf(other.ok.Handle())); },
+        Press,
+        Release,
+        [&] { MoveTo(CentreOf(dialog.cancel.Handle())); },
+        Press,
+        Release,
+    });
+    dialog.ShowModal();
+
+    EXPECT_TRUE(script.Done());
+    EXPECT_FALSE(dialog.IsOpen());
+    EXPECT_EQ(1, dialog.cancelClicks);
+    EXPECT_EQ(1, other.okClicks) << "the other window was served meanwhile";
+    EXPECT_EQ(dialog.first.Handle(), focusAtStart);
+    EXPECT_EQ(dialog.second.Handle(), focusAfterTab);
+    EXPECT_TRUE(other.IsOpen());
+}
+
+TEST_F(SkinnedWindowTest, QuitRequestEndsTheModalLoopAndIsPassedOn)
+{
+    TestDialog dialog;
+    InputScript script({[] { PostQuitMessage(7); }});
+    dialog.ShowModal();
+
+    EXPECT_FALSE(dialog.IsOpen());
+    MSG message{};
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(7u, message.wParam);
+}
+
+} // namespace
