@@ -164,11 +164,48 @@ bool HasLine(const std::string& text, const std::string& line)
     }
 }
 
-TEST(SimulatedSensorExe, TheProgramSubscribesAndTakesEventsFromTheSensorTool)
-{
-    if (!UnderWine()) {
-        GTEST_SKIP() << "puts a simulated provider in place of WMI, which only our own Wine prefixes may have";
+// The real program on the simulated sensor, started with a stored hard-drive protection
+// setting; it is ended when the test ends, whatever happened.
+class SimulatedSensorExe : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!UnderWine()) {
+            GTEST_SKIP() << "puts a simulated provider in place of WMI, which only our own Wine prefixes may have";
+        }
     }
+
+    void TearDown() override
+    {
+        if (program && WaitForSingleObject(program.get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(program.get(), 1);
+            WaitForSingleObject(program.get(), testsupport::StartTimeoutMs);
+        }
+    }
+
+    void StartWithStoredSetting(int hddProtectionEnabled)
+    {
+        ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, hddProtectionEnabled));
+        ASSERT_TRUE(provider.InPlace());
+        program = StartTremorlink();
+        ASSERT_TRUE(program);
+        window = WaitForMainWindow(program.get());
+        ASSERT_NE(nullptr, window) << "the main window never appeared";
+        ASSERT_TRUE(LogShows(Subscription));
+        EXPECT_TRUE(LogShows("SetHDDProtection uStatus=" + std::to_string(hddProtectionEnabled)))
+            << "the stored setting reaches the provider at start";
+    }
+
+    // The program's own settings key in this test prefix.
+    const SettingsStore settings;
+    const SettingsKeyRemover removeSettings;
+    const SimulatedProviderInPlace provider;
+    tl::unique_handle program;
+    HWND window = nullptr;
+};
+
+TEST_F(SimulatedSensorExe, TheProgramSubscribesAndTakesEventsFromTheSensorTool)
+{
     ASSERT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink")) << "a copy is already running";
 
     const ToolRun noProgram = RunSensorTool("log");
@@ -180,21 +217,7 @@ TEST(SimulatedSensorExe, TheProgramSubscribesAndTakesEventsFromTheSensorTool)
         EXPECT_NE(std::string::npos, usage.output.find("usage: TremorlinkSensor")) << wrong;
     }
 
-    // The program's own settings key in this test prefix: protection stored as off.
-    const SettingsStore settings;
-    const SettingsKeyRemover removeSettings;
-    ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, 0));
-
-    const SimulatedProviderInPlace provider;
-    ASSERT_TRUE(provider.InPlace());
-    const tl::unique_handle program = StartTremorlink();
-    ASSERT_TRUE(program);
-    const testsupport::EndProcessOnExit endProgram(program.get());
-    const HWND window = WaitForMainWindow(program.get());
-    ASSERT_NE(nullptr, window) << "the main window never appeared";
-
-    ASSERT_TRUE(LogShows(Subscription));
-    EXPECT_TRUE(LogShows("SetHDDProtection uStatus=0")) << "the stored setting reaches the provider at start";
+    ASSERT_NO_FATAL_FAILURE(StartWithStoredSetting(0));
 
     const ToolRun shock = RunSensorTool("shock");
     EXPECT_EQ(Done, shock.exitCode) << shock.output;
@@ -213,23 +236,9 @@ TEST(SimulatedSensorExe, TheProgramSubscribesAndTakesEventsFromTheSensorTool)
     EXPECT_EQ(Unreachable, RunSensorTool("log").exitCode);
 }
 
-TEST(SimulatedSensorExe, AShockIsReportedFinishedAfterTheFiveSecondReaction)
+TEST_F(SimulatedSensorExe, AShockIsReportedFinishedAfterTheFiveSecondReaction)
 {
-    if (!UnderWine()) {
-        GTEST_SKIP() << "puts a simulated provider in place of WMI, which only our own Wine prefixes may have";
-    }
-    const SettingsStore settings;
-    const SettingsKeyRemover removeSettings;
-    ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, 1));
-    const SimulatedProviderInPlace provider;
-    ASSERT_TRUE(provider.InPlace());
-    const tl::unique_handle program = StartTremorlink();
-    ASSERT_TRUE(program);
-    const testsupport::EndProcessOnExit endProgram(program.get());
-    const HWND window = WaitForMainWindow(program.get());
-    ASSERT_NE(nullptr, window) << "the main window never appeared";
-    ASSERT_TRUE(LogShows(Subscription));
-    EXPECT_TRUE(LogShows("SetHDDProtection uStatus=1"));
+    ASSERT_NO_FATAL_FAILURE(StartWithStoredSetting(1));
 
     const auto shockAt = std::chrono::steady_clock::now();
     ASSERT_EQ(Done, RunSensorTool("shock").exitCode);

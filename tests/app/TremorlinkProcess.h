@@ -65,23 +65,4 @@ inline DWORD WaitForExit(HANDLE process)
     return code;
 }
 
-// Ends the process if it still runs when the test leaves the scope, also after a failed
-// assertion, so that later tests find no copy running.
-class EndProcessOnExit {
-public:
-    explicit EndProcessOnExit(HANDLE process) noexcept : m_process(process) {}
-    EndProcessOnExit(const EndProcessOnExit&) = delete;
-    EndProcessOnExit& operator=(const EndProcessOnExit&) = delete;
-    ~EndProcessOnExit()
-    {
-        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(m_process, 1);
-            WaitForSingleObject(m_process, StartTimeoutMs);
-        }
-    }
-
-private:
-    HANDLE m_process;
-};
-
 } // namespace testsupport
