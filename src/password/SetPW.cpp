@@ -1,0 +1,143 @@
+#include "password/SetPW.h"
+
+#include "app/HaldenFunc.h"
+#include "password/SetPWLayout.h"
+#include "password/WarningForm.h"
+#include "ui/LanguageSelection.h"
+
+#include <string>
+
+namespace {
+
+constexpr LONG FirstRow = 86;
+constexpr LONG SecondRow = 110;
+constexpr LONG BoxHeight = 18;
+constexpr std::size_t DigestLength = 40;
+
+RECT PushButtonAt(LONG left, LONG top) noexcept
+{
+    return {left, top, left + PictureButton::PushSize.cx, top + PictureButton::PushSize.cy};
+}
+
+// An auto-sized caption fits its text from its top-left corner on.
+RECT CaptionAt(LONG left, LONG top) noexcept { return {left, top, left + 1, top + 1}; }
+
+RECT BoxAt(LONG left, LONG top, LONG width) noexcept { return {left, top, left + width, top + BoxHeight}; }
+
+LONG WidthOf(const Label& label) noexcept
+{
+    const RECT bounds = label.Bounds();
+    return bounds.right - bounds.left;
+}
+
+} // namespace
+
+SetPW::SetPW(const SettingsStore& settings)
+    : SkinnedWindow({.title = Title}), m_settings(settings),
+      m_explanation(Panel().Handle(), {23, 52, 23 + 361, 52 + 32}, Label::Body),
+      m_firstCaption(Panel().Handle(), CaptionAt(SetPWDesignLayout.captionX, FirstRow), Label::Body),
+      m_secondCaption(Panel().Handle(), CaptionAt(SetPWDesignLayout.captionX, SecondRow), Label::Body),
+      m_firstBox(Panel().Handle(), BoxAt(SetPWDesignLayout.boxX, FirstRow, SetPWDesignLayout.boxWidth),
+                 MaxPasswordLength, true),
+      m_secondBox(Panel().Handle(), BoxAt(SetPWDesignLayout.boxX, SecondRow, SetPWDesignLayout.boxWidth),
+                  MaxPasswordLength, true),
+      m_hint(Panel().Handle(), CaptionAt(SetPWDesignLayout.hintX, FirstRow), Label::Body),
+      m_ok(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(161, 144)),
+      m_cancel(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144))
+{
+    m_firstCaption.SetAutoSize(true);
+    m_secondCaption.SetAutoSize(true);
+    m_hint.SetAutoSize(true);
+
+    const StringTable& texts = *SelectUserLanguage().table;
+    TitleLabel()->SetText(texts.GetString("Create_New_Pwd"));
+    m_explanation.SetText(texts.GetString("First_Launch"));
+    m_firstCaption.SetText(texts.GetString("New_Pwd"));
+    m_secondCaption.SetText(texts.GetString("Confirm_Pwd"));
+    m_hint.SetText(texts.GetString("Chars"));
+    m_ok.SetText(texts.GetString("OK"));
+    m_cancel.SetText(texts.GetString("Cancel"));
+    AdaptLayout();
+
+    m_ok.Click = [this] { BodyFunc(); };
+    m_cancel.Click = [this] { Abandon(); };
+    CloseButton()->Click = [this] { Abandon(); };
+    HaldenFunc().ModifyPassWord(1);
+}
+
+LRESULT SetPW::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Alt+F4 ends the dialog as its close button does, so that the tray menu does not
+    // stay without its anti-theft item.
+    if (message == WM_CLOSE) {
+        Abandon();
+        return 0;
+    }
+    return SkinnedWindow::WndProc(message, wParam, lParam);
+}
+
+void SetPW::AdaptLayout()
+{
+    const SetPWLayout layout = AdaptSetPWLayout(WidthOf(m_firstCaption), WidthOf(m_secondCaption), WidthOf(m_hint));
+    m_firstCaption.SetLocation({layout.captionX, FirstRow});
+    m_secondCaption.SetLocation({layout.captionX, SecondRow});
+    m_firstBox.SetBounds(BoxAt(layout.boxX, FirstRow, layout.boxWidth));
+    m_secondBox.SetBounds(BoxAt(layout.boxX, SecondRow, layout.boxWidth));
+    m_hint.SetLocation({layout.hintX, FirstRow});
+}
+
+void SetPW::BodyFunc()
+{
+    HaldenFunc flags;
+    flags.SetMsgIndex(0);
+    const std::wstring first = m_firstBox.Text();
+    const std::wstring second = m_secondBox.Text();
+    if (first.size() != second.size() || first.size() < MinPasswordLength || first != second) {
+        Warn();
+        return;
+    }
+    // Whoever opened the dialog arms only on a non-empty UserPassword, so anything short
+    // of a whole digest must not reach it.
+    const std::wstring digest = flags.GetHashCode(first);
+    if (digest.size() != DigestLength || !m_settings.WriteUserPassword(digest)) {
+        StartOver();
+        return;
+    }
+    flags.ModifyPassWord(0);
+    Close();
+}
+
+void SetPW::Warn()
+{
+    WarningForm warning;
+    warning.SecondMessage().SetVisible(false);
+    warning.Message().SetVisible(true);
+    warning.Icon().SetVisible(true);
+    warning.CancelButton().SetVisible(true);
+    warning.RetryButton().SetVisible(true);
+    warning.ShowModal();
+
+    HaldenFunc flags;
+    const int answer = flags.GetMsgIndex();
+    flags.SetMsgIndex(0);
+    // Cancel in the warning gives up the password altogether; the warning has already
+    // cleared ModifyPassWordCheck.
+    if (answer == 1) {
+        Close();
+        return;
+    }
+    StartOver();
+}
+
+void SetPW::StartOver()
+{
+    m_firstBox.Clear();
+    m_secondBox.Clear();
+    m_firstBox.Focus();
+}
+
+void SetPW::Abandon()
+{
+    HaldenFunc().ModifyPassWord(0);
+    Close();
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The dialog in which the user creates the anti-theft password: the password twice, at
+// least four and at most eight characters. Only the digest of a password that passes
+// every check is stored, as UserPassword; whoever opened the dialog reads that value
+// afterwards to learn whether a password now exists. ModifyPassWordCheck is 1 while the
+// dialog is open, so that the tray menu cannot arm anti-theft meanwhile.
+#include "app/SettingsStore.h"
+#include "ui/Label.h"
+#include "ui/PictureButton.h"
+#include "ui/SkinnedWindow.h"
+#include "ui/TextBox.h"
+
+class SetPW final : public SkinnedWindow {
+public:
+    // Names the window for FindWindow; never shown.
+    static constexpr const wchar_t* Title = L"Quen_SetPW";
+    static constexpr int MaxPasswordLength = 8;
+    static constexpr int MinPasswordLength = 4;
+
+    explicit SetPW(const SettingsStore& settings);
+
+    TextBox& FirstBox() noexcept { return m_firstBox; }
+    TextBox& SecondBox() noexcept { return m_secondBox; }
+    Label& FirstCaption() noexcept { return m_firstCaption; }
+    Label& SecondCaption() noexcept { return m_secondCaption; }
+    Label& Hint() noexcept { return m_hint; }
+    PictureButton& OkButton() noexcept { return m_ok; }
+    PictureButton& CancelButton() noexcept { return m_cancel; }
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void AdaptLayout();
+    void BodyFunc();
+    void Warn();
+    void StartOver();
+    void Abandon();
+
+    SettingsStore m_settings;
+    Label m_explanation;
+    Label m_firstCaption;
+    Label m_secondCaption;
+    TextBox m_firstBox;
+    TextBox m_secondBox;
+    Label m_hint;
+    PictureButton m_ok;
+    PictureButton m_cancel;
+};

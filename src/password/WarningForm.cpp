@@ -1,0 +1,49 @@
+#include "password/WarningForm.h"
+
+#include "app/HaldenFunc.h"
+#include "resource.h"
+#include "ui/LanguageSelection.h"
+
+namespace {
+
+constexpr int StatusIconCount = 3;
+constexpr int WarningIcon = 2;
+
+RECT PushButtonAt(LONG left, LONG top) noexcept
+{
+    return {left, top, left + PictureButton::PushSize.cx, top + PictureButton::PushSize.cy};
+}
+
+} // namespace
+
+WarningForm::WarningForm()
+    : SkinnedWindow({.title = Title}), m_secondMessage(Panel().Handle(), {23, 57, 23 + 265, 57 + 23}, Label::Body),
+      m_message(Panel().Handle(), {101, 96, 101 + 240, 96 + 24}, Label::Body),
+      m_icon(Panel().Handle(), {19, 70, 19 + 64, 70 + 64}, IDB_STATUS_ICONS, StatusIconCount, WarningIcon),
+      m_retry(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(161, 144)),
+      m_cancel(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144))
+{
+    const StringTable& texts = *SelectUserLanguage().table;
+    TitleLabel()->SetText(texts.GetString("Wrong_Pwd"));
+    m_message.SetText(texts.GetString("Wrong_Pwd_Info"));
+    m_retry.SetText(texts.GetString("Retry"));
+    m_cancel.SetText(texts.GetString("Cancel"));
+
+    m_retry.Click = [this] { Retry(); };
+    m_cancel.Click = [this] { GiveUp(); };
+    CloseButton()->Click = [this] { GiveUp(); };
+}
+
+void WarningForm::Retry()
+{
+    HaldenFunc().SetMsgIndex(2);
+    Close();
+}
+
+void WarningForm::GiveUp()
+{
+    HaldenFunc flags;
+    flags.SetMsgIndex(1);
+    flags.ModifyPassWord(0);
+    Close();
+}

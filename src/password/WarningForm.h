@@ -1,0 +1,34 @@
+#pragma once
+// The skinned message window with which the create-password dialog rejects its entries.
+// It offers Retry and Cancel and leaves the choice in MsgIndex for the caller to read
+// after it has closed: 2 for Retry, 1 for Cancel or the close button. Cancel also ends
+// the password dialog, so it clears ModifyPassWordCheck here.
+#include "ui/Label.h"
+#include "ui/PictureBox.h"
+#include "ui/PictureButton.h"
+#include "ui/SkinnedWindow.h"
+
+class WarningForm final : public SkinnedWindow {
+public:
+    // Names the window for FindWindow; never shown.
+    static constexpr const wchar_t* Title = L"Quen_WarningForm";
+
+    WarningForm();
+
+    // The caller decides which of these show before it opens the window.
+    Label& SecondMessage() noexcept { return m_secondMessage; }
+    Label& Message() noexcept { return m_message; }
+    PictureBox& Icon() noexcept { return m_icon; }
+    PictureButton& RetryButton() noexcept { return m_retry; }
+    PictureButton& CancelButton() noexcept { return m_cancel; }
+
+private:
+    void Retry();
+    void GiveUp();
+
+    Label m_secondMessage;
+    Label m_message;
+    PictureBox m_icon;
+    PictureButton m_retry;
+    PictureButton m_cancel;
+};

@@ -1,0 +1,250 @@
+#include "password/SetPW.h"
+
+#include "DialogInput.h"
+#include "TestSupport.h"
+#include "app/HaldenFunc.h"
+#include "password/SetPWLayout.h"
+#include "password/WarningForm.h"
+#include "ui/LanguageSelection.h"
+
+#include <windows.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace dialoginput;
+
+using Edges = std::tuple<LONG, LONG, LONG, LONG>;
+Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+LONG WidthOf(const Window& window)
+{
+    const RECT bounds = window.Bounds();
+    return bounds.right - bounds.left;
+}
+
+HWND Warning() { return FindWindowW(nullptr, WarningForm::Title); }
+
+// The warning's buttons, in its window: the panel at (6,25), the buttons in the panel.
+POINT WarningRetry() { return OnScreen(Warning(), {6 + 161 + 52, 25 + 144 + 12}); }
+POINT WarningCancel() { return OnScreen(Warning(), {6 + 270 + 52, 25 + 144 + 12}); }
+POINT WarningClose() { return OnScreen(Warning(), {371 + 11, 6 + 7}); }
+
+class SetPWTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MoveTo({2, 2});
+        flags.SetMsgIndex(0);
+        flags.ModifyPassWord(0);
+        testsupport::PumpPending();
+    }
+    void TearDown() override
+    {
+        flags.SetMsgIndex(0);
+        flags.ModifyPassWord(0);
+    }
+
+    // Both entries typed, the second after a Tab, and OK clicked.
+    static std::vector<Step> Enter(SetPW& dialog, const std::wstring& first, const std::wstring& second)
+    {
+        std::vector<Step> steps{Type(first), PressKey(VK_TAB), Type(second)};
+        for (Step& step : ClickAt([&dialog] { return CentreOf(dialog.OkButton().Handle()); })) {
+            steps.push_back(std::move(step));
+        }
+        return steps;
+    }
+
+    testsupport::TestSettingsKey key;
+    HaldenFunc flags;
+};
+
+TEST_F(SetPWTest, ShowsTheTableTextsInTheirPlacesAndMarksThePasswordBeingMade)
+{
+    const StringTable& texts = *SelectUserLanguage().table;
+    SetPW dialog(key.Store());
+    EXPECT_EQ(1, flags.GetModifyPassWord());
+    EXPECT_EQ(dialog.Handle(), FindWindowW(nullptr, SetPW::Title));
+    EXPECT_EQ(texts.GetString("Create_New_Pwd"), dialog.TitleLabel()->Text());
+    EXPECT_EQ(texts.GetString("New_Pwd"), dialog.FirstCaption().Text());
+    EXPECT_EQ(texts.GetString("Confirm_Pwd"), dialog.SecondCaption().Text());
+    EXPECT_EQ(texts.GetString("Chars"), dialog.Hint().Text());
+    EXPECT_EQ(texts.GetString("OK"), dialog.OkButton().Text());
+    EXPECT_EQ(texts.GetString("Cancel"), dialog.CancelButton().Text());
+
+    // The row follows the captions' and the hint's measured widths.
+    const SetPWLayout layout =
+        AdaptSetPWLayout(WidthOf(dialog.FirstCaption()), WidthOf(dialog.SecondCaption()), WidthOf(dialog.Hint()));
+    EXPECT_EQ(layout.captionX, dialog.FirstCaption().Bounds().left);
+    EXPECT_EQ(110, dialog.SecondCaption().Bounds().top);
+    EXPECT_EQ(layout.captionX, dialog.SecondCaption().Bounds().left);
+    EXPECT_EQ((Edges{layout.boxX, 86, layout.boxX + layout.boxWidth, 104}), EdgesOf(dialog.FirstBox().Bounds()));
+    EXPECT_EQ((Edges{layout.boxX, 110, layout.boxX + layout.boxWidth, 128}), EdgesOf(dialog.SecondBox().Bounds()));
+    EXPECT_EQ(layout.hintX, dialog.Hint().Bounds().left);
+    EXPECT_EQ(86, dialog.Hint().Bounds().top);
+    EXPECT_EQ((Edges{161, 144, 265, 168}), EdgesOf(dialog.OkButton().Bounds()));
+    EXPECT_EQ((Edges{270, 144, 374, 168}), EdgesOf(dialog.CancelButton().Bounds()));
+    for (const TextBox* box : {&dialog.FirstBox(), &dialog.SecondBox()}) {
+        EXPECT_EQ(8, SendMessageW(box->Handle(), EM_GETLIMITTEXT, 0, 0));
+        EXPECT_EQ(L'*', SendMessageW(box->Handle(), EM_GETPASSWORDCHAR, 0, 0));
+    }
+    EXPECT_EQ(dialog.SecondBox().Handle(), GetNextDlgTabItem(dialog.Handle(), dialog.FirstBox().Handle(), FALSE));
+}
+
+TEST_F(SetPWTest, RejectedEntriesWarnAndRetryStartsOverWithEmptyBoxes)
+{
+    struct Case {
+        const wchar_t* first;
+        const wchar_t* second;
+    };
+    for (const Case& entries : {Case{L"", L""}, Case{L"abc", L"abc"}, Case{L"abcd5678", L"abcd5679"},
+                                Case{L"ab12", L"ab13"}, Case{L"abcde", L"abcdef"}}) {
+        SCOPED_TRACE(testing::Message() << "'" << entries.first << "' '" << entries.second << "'");
+        SetPW dialog(key.Store());
+        bool hiddenSpareLine = false;
+        bool shownMessage = false;
+        int flagDuringWarning = -1;
+        std::wstring firstAfter = L"-";
+        std::wstring secondAfter = L"-";
+        HWND focusAfter = nullptr;
+        int indexAfter = -1;
+        Script script(
+            {Enter(dialog, entries.first, entries.second),
+             Steps({WaitFor([] { return Warning() != nullptr && IsWindowVisible(Warning()); }), Do([&] {
+                        // What shows at the spare line's place and at the message's.
+                        const HWND panel = ChildWindowFromPoint(Warning(), {200, 100});
+                        hiddenSpareLine = ChildWindowFromPointEx(panel, {150, 60}, CWP_SKIPINVISIBLE) == panel;
+                        shownMessage = ChildWindowFromPointEx(panel, {150, 100}, CWP_SKIPINVISIBLE) != panel;
+                        flagDuringWarning = flags.GetModifyPassWord();
+                    })}),
+             ClickAt(WarningRetry), Steps({WaitFor([] { return Warning() == nullptr; }), Do([&] {
+                                               firstAfter = dialog.FirstBox().Text();
+                                               secondAfter = dialog.SecondBox().Text();
+                                               focusAfter = GetFocus();
+                                               indexAfter = flags.GetMsgIndex();
+                                           })}),
+             ClickAt([&dialog] { return CentreOf(dialog.CancelButton().Handle()); })},
+            {WarningForm::Title, SetPW::Title});
+        dialog.ShowModal();
+
+        ASSERT_TRUE(script.Done());
+        EXPECT_TRUE(hiddenSpareLine);
+        EXPECT_TRUE(shownMessage);
+        EXPECT_EQ(1, flagDuringWarning);
+        EXPECT_EQ(L"", firstAfter);
+        EXPECT_EQ(L"", secondAfter);
+        EXPECT_EQ(dialog.FirstBox().Handle(), focusAfter);
+        EXPECT_EQ(0, indexAfter);
+        EXPECT_EQ(L"", key.Store().ReadUserPassword());
+        EXPECT_EQ(0, flags.GetModifyPassWord()) << "the dialog's Cancel ended it";
+    }
+}
+
+TEST_F(SetPWTest, EqualEntriesOfFourToEightCharactersStoreTheirDigestAndClose)
+{
+    struct Case {
+        const wchar_t* typed;
+        const wchar_t* kept;
+    };
+    for (const Case& entry : {Case{L"ab12", L"ab12"}, Case{L"abcd1234e", L"abcd1234"}}) {
+        SCOPED_TRACE(testing::Message() << "'" << entry.typed << "'");
+        SetPW dialog(key.Store());
+        std::wstring firstTyped;
+        std::wstring secondTyped;
+        Script script({Steps({Type(entry.typed), PressKey(VK_TAB), Type(entry.typed), Do([&] {
+                                  firstTyped = dialog.FirstBox().Text();
+                                  secondTyped = dialog.SecondBox().Text();
+                              })}),
+                       ClickAt([&dialog] { return CentreOf(dialog.OkButton().Handle()); })},
+                      {WarningForm::Title, SetPW::Title});
+        dialog.ShowModal();
+
+        ASSERT_TRUE(script.Done());
+        EXPECT_EQ(entry.kept, firstTyped);
+        EXPECT_EQ(entry.kept, secondTyped);
+        EXPECT_FALSE(dialog.IsOpen());
+        const std::wstring stored = key.Store().ReadUserPassword();
+        EXPECT_EQ(40u, stored.size());
+        EXPECT_EQ(flags.GetHashCode(entry.kept), stored);
+        EXPECT_EQ(0, flags.GetModifyPassWord());
+        EXPECT_EQ(0, flags.GetMsgIndex());
+    }
+}
+
+TEST_F(SetPWTest, CancelOrCloseInTheWarningClosesBothAndStoresNothing)
+{
+    for (const auto& giveUp : {WarningCancel, WarningClose}) {
+        SetPW dialog(key.Store());
+        Script script(
+            {Enter(dialog, L"abc", L"abc"), Steps({WaitFor([] { return Warning() != nullptr; })}), ClickAt(giveUp)},
+            {WarningForm::Title, SetPW::Title});
+        dialog.ShowModal();
+
+        ASSERT_TRUE(script.Done());
+        EXPECT_FALSE(script.TimedOut());
+        EXPECT_FALSE(dialog.IsOpen());
+        EXPECT_EQ(nullptr, Warning());
+        EXPECT_EQ(nullptr, FindWindowW(nullptr, SetPW::Title));
+        EXPECT_EQ(L"", key.Store().ReadUserPassword());
+        EXPECT_EQ(0, flags.GetModifyPassWord());
+        EXPECT_EQ(0, flags.GetMsgIndex());
+    }
+}
+
+TEST_F(SetPWTest, CancelTheCloseButtonAndAltF4StoreNothingAndEndTheDialogFlag)
+{
+    for (int way = 0; way < 3; ++way) {
+        SCOPED_TRACE(way);
+        SetPW dialog(key.Store());
+        const auto giveUp = [&dialog, way]() -> std::vector<Step> {
+            switch (way) {
+            case 0: return ClickAt([&dialog] { return CentreOf(dialog.CancelButton().Handle()); });
+            case 1: return ClickAt([&dialog] { return CentreOf(dialog.CloseButton()->Handle()); });
+            default: return {Do([&dialog] { SendMessageW(dialog.Handle(), WM_CLOSE, 0, 0); })};
+            }
+        };
+        Script script({Steps({Type(L"ab12"), PressKey(VK_TAB), Type(L"ab12")}), giveUp()},
+                      {WarningForm::Title, SetPW::Title});
+        dialog.ShowModal();
+
+        ASSERT_TRUE(script.Done());
+        EXPECT_FALSE(dialog.IsOpen());
+        EXPECT_FALSE(key.Exists()) << "nothing was written";
+        EXPECT_EQ(0, flags.GetModifyPassWord());
+    }
+}
+
+TEST_F(SetPWTest, ValidEntriesThatCannotBeStoredLeaveTheDialogOpenWithEmptyBoxes)
+{
+    // A root key that does not exist: every write fails.
+    const SettingsStore unwritable(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7654)), L"Nowhere");
+    SetPW dialog(unwritable);
+    bool stillOpen = false;
+    std::wstring firstAfter = L"-";
+    std::wstring secondAfter = L"-";
+    int flagAfter = -1;
+    Script script({Enter(dialog, L"ab12", L"ab12"),
+                   Steps({WaitFor([&] { return dialog.FirstBox().Text().empty(); }), Do([&] {
+                              stillOpen = dialog.IsOpen() && Warning() == nullptr;
+                              firstAfter = dialog.FirstBox().Text();
+                              secondAfter = dialog.SecondBox().Text();
+                              flagAfter = flags.GetModifyPassWord();
+                          })}),
+                   ClickAt([&dialog] { return CentreOf(dialog.CancelButton().Handle()); })},
+                  {WarningForm::Title, SetPW::Title});
+    dialog.ShowModal();
+
+    ASSERT_TRUE(script.Done());
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(L"", firstAfter);
+    EXPECT_EQ(L"", secondAfter);
+    EXPECT_EQ(1, flagAfter);
+    EXPECT_EQ(L"", unwritable.ReadUserPassword());
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#include "password/WarningForm.h"
+
+#include "DialogInput.h"
+#include "TestSupport.h"
+#include "app/HaldenFunc.h"
+#include "ui/LanguageSelection.h"
+
+#include <windows.h>
+
+#include <string>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace dialoginput;
+
+using Edges = std::tuple<LONG, LONG, LONG, LONG>;
+Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+class WarningFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MoveTo({2, 2});
+        flags.SetMsgIndex(0);
+        flags.ModifyPassWord(1);
+        testsupport::PumpPending();
+    }
+    void TearDown() override
+    {
+        flags.SetMsgIndex(0);
+        flags.ModifyPassWord(0);
+    }
+
+    HaldenFunc flags;
+};
+
+TEST_F(WarningFormTest, ShowsTheTableTextsTheWarningIconAndItsButtonsInTheirPlaces)
+{
+    const StringTable& texts = *SelectUserLanguage().table;
+    WarningForm warning;
+    EXPECT_EQ(warning.Handle(), FindWindowW(nullptr, WarningForm::Title));
+    EXPECT_EQ(texts.GetString("Wrong_Pwd"), warning.TitleLabel()->Text());
+    EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), warning.Message().Text());
+    EXPECT_EQ(texts.GetString("Retry"), warning.RetryButton().Text());
+    EXPECT_EQ(texts.GetString("Cancel"), warning.CancelButton().Text());
+    EXPECT_EQ(L"", warning.SecondMessage().Text()) << "the spare line never gets a text";
+    EXPECT_EQ(2, warning.Icon().ImageIndex());
+
+    // The title over the banner lies at (23,38) of the window.
+    POINT title{0, 0};
+    MapWindowPoints(warning.TitleLabel()->Handle(), warning.Handle(), &title, 1);
+    EXPECT_EQ(23, title.x);
+    EXPECT_EQ(38, title.y);
+    EXPECT_EQ((Edges{23, 57, 288, 80}), EdgesOf(warning.SecondMessage().Bounds()));
+    EXPECT_EQ((Edges{101, 96, 341, 120}), EdgesOf(warning.Message().Bounds()));
+    EXPECT_EQ((Edges{19, 70, 83, 134}), EdgesOf(warning.Icon().Bounds()));
+    EXPECT_EQ((Edges{161, 144, 265, 168}), EdgesOf(warning.RetryButton().Bounds()));
+    EXPECT_EQ((Edges{270, 144, 374, 168}), EdgesOf(warning.CancelButton().Bounds()));
+    ASSERT_NE(nullptr, warning.CloseButton());
+    EXPECT_EQ((Edges{371, 6, 394, 20}), EdgesOf(warning.CloseButton()->Bounds()));
+    EXPECT_EQ(1, flags.GetModifyPassWord()) << "building it changes no flag";
+    EXPECT_EQ(0, flags.GetMsgIndex());
+}
+
+TEST_F(WarningFormTest, RetryAnswersTwoAndLeavesTheDialogFlagAlone)
+{
+    WarningForm warning;
+    Script script({ClickAt([&] { return CentreOf(warning.RetryButton().Handle()); })}, {WarningForm::Title});
+    warning.ShowModal();
+
+    EXPECT_TRUE(script.Done());
+    EXPECT_FALSE(warning.IsOpen());
+    EXPECT_EQ(nullptr, FindWindowW(nullptr, WarningForm::Title));
+    EXPECT_EQ(2, flags.GetMsgIndex());
+    EXPECT_EQ(1, flags.GetModifyPassWord());
+}
+
+TEST_F(WarningFormTest, CancelAndTheCloseButtonAnswerOneAndEndTheDialogFlag)
+{
+    for (const bool closeButton : {false, true}) {
+        SCOPED_TRACE(closeButton ? "close button" : "Cancel");
+        flags.SetMsgIndex(0);
+        flags.ModifyPassWord(1);
+        WarningForm warning;
+        const HWND button = closeButton ? warning.CloseButton()->Handle() : warning.CancelButton().Handle();
+        Script script({ClickAt([button] { return CentreOf(button); })}, {WarningForm::Title});
+        warning.ShowModal();
+
+        EXPECT_TRUE(script.Done());
+        EXPECT_FALSE(warning.IsOpen());
+        EXPECT_EQ(1, flags.GetMsgIndex());
+        EXPECT_EQ(0, flags.GetModifyPassWord());
+    }
+}
+
+} // namespace
