@@ -52,10 +52,11 @@ wine_session_stop() {
 # Wine's own fonts have no Chinese letters. Under a Chinese locale the fonts that windows
 # and menus ask for are replaced by WenQuanYi Micro Hei (from Debian's fonts-wqy-microhei);
 # under any other locale the prefix's own fonts are used again.
+# wine_session_fonts_for_locale [LOCALE]   (default: $LC_ALL, else $LANG)
 wine_session_fonts_for_locale() {
-  local key='HKCU\Software\Wine\Fonts\Replacements' font
+  local key='HKCU\Software\Wine\Fonts\Replacements' font locale=${1:-${LC_ALL:-${LANG:-}}}
   for font in Tahoma Arial "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
-    case "${LC_ALL:-${LANG:-}}" in
+    case "$locale" in
       zh*) wine reg add "$key" /v "$font" /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1 ;;
       *) wine reg delete "$key" /v "$font" /f </dev/null >/dev/null 2>&1 || true ;;
     esac

@@ -110,7 +110,7 @@ constexpr StringTable CtrlText_frFR{{{
     {"Cancel", L"Annuler"},
     {"Chars", L"(4-8 caract\u00e8res)"},
     {"Confirm_Pwd", L"Confirmer le mot de passe :"},
-    {"Create_New_Pwd", L"Cr\u00e9er un nouveau mot de passe"},
+    {"Create_New_Pwd", L"Nouveau mot de passe"},
     {"Exit", L"Quitter"},
     {"First_Launch", L"Ceci est le premier lancement d'Antivol, et ce mot de passe sert \u00e0 quitter cette fonction"},
     {"HDD_Prot", L"Protection du disque dur"},
