@@ -1,5 +1,6 @@
 #include "ui/SkinnedWindow.h"
 
+#include "DialogInput.h"
 #include "TestSupport.h"
 #include "resource.h"
 #include "ui/Label.h"
@@ -64,23 +65,8 @@ protected:
 };
 
 // The mouse as a person moves it: real input through the system's queue.
-void SendMouse(DWORD flags, POINT screen = {})
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_MOVE) {
-        // Absolute positions are given in 65536ths of the screen.
-        const int width = GetSystemMetrics(SM_CXSCREEN);
-        const int height = GetSystemMetrics(SM_CYSCREEN);
-        input.mi.dx = static_cast<LONG>((screen.x * 65536LL + width - 1) / width);
-        input.mi.dy = static_cast<LONG>((screen.y * 65536LL + height - 1) / height);
-        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    }
-    SendInput(1, &input, sizeof(input));
-}
-
-void MoveTo(POINT screen) { SendMouse(MOUSEEVENTF_MOVE, screen); }
+using dialoginput::MoveTo;
+using dialoginput::SendMouse;
 void Press() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
 void Release() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
