@@ -1,6 +1,6 @@
 #pragma once
 // Small helpers shared by the tests: a private settings key and message pumping.
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <windows.h>
 

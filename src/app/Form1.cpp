@@ -1,6 +1,6 @@
 #include "app/Form1.h"
 
-#include "app/HaldenFunc.h"
+#include "platform/HaldenFunc.h"
 #include "platform/Messages.h"
 #include "platform/WMI.h"
 #include "resource.h"

@@ -4,9 +4,9 @@
 // the tray icon with its menu, the timers and the way into the protections; closing it
 // ends the program.
 #include "app/NotifyIconEx.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "app/SystemMessageBoxes.h"
-#include "app/TrayIcon.h"
+#include "protection/TrayIcon.h"
 #include "app/WindowTimer.h"
 #include "platform/Handles.h"
 #include "protection/HddProtection.h"

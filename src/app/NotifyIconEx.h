@@ -3,7 +3,7 @@
 // its messages to HandleMessage, which answers the icon's callback (opening the menu on
 // a left or right click), puts the icon back when Explorer restarts ("TaskbarCreated"),
 // and retries an add that the shell refused, for instance because it was not up yet.
-#include "app/TrayIcon.h"
+#include "protection/TrayIcon.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/MessageBoxes.h"
+#include "protection/MessageBoxes.h"
 
 class SystemMessageBoxes final : public MessageBoxes {
 public:

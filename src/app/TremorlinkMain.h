@@ -1,7 +1,7 @@
 #pragma once
 // The body of the program's entry: the administrator and single-instance tests, then
 // the main window and its message loop. Returns the exit code, 0 on every path.
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 class WMI;
 

@@ -1,7 +1,7 @@
 #pragma once
 // A Win32 window timer that ticks as WM_TIMER with its id to its window. SetTimer on a
 // running timer would restart its interval, so a start while running is skipped.
-#include "app/Timer.h"
+#include "protection/Timer.h"
 
 #include <windows.h>
 

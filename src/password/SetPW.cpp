@@ -1,6 +1,6 @@
 #include "password/SetPW.h"
 
-#include "app/HaldenFunc.h"
+#include "platform/HaldenFunc.h"
 #include "password/SetPWLayout.h"
 #include "password/WarningForm.h"
 #include "ui/LanguageSelection.h"

@@ -4,7 +4,7 @@
 // every check is stored, as UserPassword; whoever opened the dialog reads that value
 // afterwards to learn whether a password now exists. ModifyPassWordCheck is 1 while the
 // dialog is open, so that the tray menu cannot arm anti-theft meanwhile.
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "ui/Label.h"
 #include "ui/PictureButton.h"
 #include "ui/SkinnedWindow.h"

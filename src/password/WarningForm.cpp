@@ -1,6 +1,6 @@
 #include "password/WarningForm.h"
 
-#include "app/HaldenFunc.h"
+#include "platform/HaldenFunc.h"
 #include "resource.h"
 #include "ui/LanguageSelection.h"
 

@@ -1,9 +1,9 @@
 #include "protection/HddProtection.h"
 
-#include "app/HaldenFunc.h"
-#include "app/MessageBoxes.h"
-#include "app/SettingsStore.h"
-#include "app/Timer.h"
+#include "platform/HaldenFunc.h"
+#include "protection/MessageBoxes.h"
+#include "platform/SettingsStore.h"
+#include "protection/Timer.h"
 #include "platform/WMI.h"
 #include "ui/StringTable.h"
 

@@ -5,7 +5,7 @@
 // icon for five seconds after the last report, then clears the shock state, reports the
 // event finished, shows the normal icon and a second balloon, and removes that balloon
 // about three seconds later. Everything runs on the main window's thread.
-#include "app/TrayIcon.h"
+#include "protection/TrayIcon.h"
 #include "protection/ShockStateControl.h"
 
 class MessageBoxes;

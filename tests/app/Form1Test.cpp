@@ -3,7 +3,7 @@
 #include "SimProvider.h"
 #include "TestSupport.h"
 #include "ui/StringTable.h"
-#include "app/HaldenFunc.h"
+#include "platform/HaldenFunc.h"
 #include "platform/Messages.h"
 #include "platform/WMI.h"
 

@@ -1,6 +1,6 @@
 // The real Tremorlink.exe of this build with the simulated G-sensor provider in place of
 // WMI, driven and watched through TremorlinkSensor.exe as a person at the demo would.
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "app/TremorlinkProcess.h"
 #include "platform/Handles.h"
 #include "SimLocatorClass.h"

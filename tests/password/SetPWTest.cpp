@@ -2,7 +2,7 @@
 
 #include "DialogInput.h"
 #include "TestSupport.h"
-#include "app/HaldenFunc.h"
+#include "platform/HaldenFunc.h"
 #include "password/SetPWLayout.h"
 #include "password/WarningForm.h"
 #include "ui/LanguageSelection.h"

@@ -1,8 +1,8 @@
 #include "protection/HddProtection.h"
 
-#include "app/HaldenFunc.h"
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
+#include "platform/HaldenFunc.h"
+#include "protection/MessageBoxes.h"
+#include "protection/Timer.h"
 #include "platform/WMI.h"
 #include "resource.h"
 #include "SimProvider.h"

@@ -2,7 +2,7 @@
 // that anyone can look at every window without clicking through the program. Run by
 // scripts/screenshots once per language; the first argument is the folder for the
 // pictures, the second the language's name used in their file names.
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "password/SetPW.h"
 #include "password/WarningForm.h"
 #include "platform/Handles.h"

@@ -1,4 +1,4 @@
-#include "app/HaldenFunc.h"
+#include "platform/HaldenFunc.h"
 
 #include "platform/Handles.h"
 
