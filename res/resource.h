@@ -25,3 +25,7 @@
 #define IDB_PUSH_BUTTON 211
 #define IDB_CLOSE_BUTTON 212
 #define IDB_STATUS_ICONS 213
+
+// Each bitmap above is also drawn at 150 and 200 percent, under its id plus these.
+#define IDB_SCALE_150 100
+#define IDB_SCALE_200 200

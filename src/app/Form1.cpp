@@ -17,38 +17,46 @@ HINSTANCE ModuleInstance() noexcept { return GetModuleHandleW(nullptr); }
 
 // The icon at the size the system uses for small icons, so that it stays sharp on a
 // screen with more than 96 dots per inch.
-HICON LoadSmallIcon(int resourceId) noexcept
+// Shared icons belong to the system and are never destroyed: the window class's.
+HICON LoadSmallIcon(int resourceId, UINT flags = LR_DEFAULTCOLOR) noexcept
 {
     return static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                         LR_DEFAULTCOLOR));
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), flags));
 }
 
-void RegisterWindowClass(WNDPROC windowProc) noexcept
+// Minimised, fully transparent, a tool window (so no taskbar button) and off screen:
+// even a stray ShowWindow by another program shows nothing.
+CustomWindow::Params MainWindowParams() noexcept
 {
-    WNDCLASSEXW windowClass{};
-    if (GetClassInfoExW(ModuleInstance(), Form1::ClassName, &windowClass)) {
-        return;
-    }
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = ModuleInstance();
-    windowClass.hIcon = LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDI_TREMORLINK));
-    windowClass.hIconSm = LoadSmallIcon(IDI_TREMORLINK);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    windowClass.lpszClassName = Form1::ClassName;
-    RegisterClassExW(&windowClass);
+    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_MINIMIZE;
+    constexpr DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_LAYERED;
+    RECT frame{0, 0, Form1::ClientSize.cx, Form1::ClientSize.cy};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    OffsetRect(&frame, Form1::StartPosition.x - frame.left, Form1::StartPosition.y - frame.top);
+    return {Form1::ClassName,
+            0,
+            exStyle,
+            style,
+            L"QUEN_Tremorlink",
+            frame,
+            nullptr,
+            LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDI_TREMORLINK)),
+            LoadSmallIcon(IDI_TREMORLINK, LR_DEFAULTCOLOR | LR_SHARED)};
 }
 
 } // namespace
 
-Form1::Form1(WMI& wmi, SettingsStore settings)
-    : m_wmi(wmi), m_settings(std::move(settings)), m_window(CreateMainWindow(this)),
+Form1::Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState)
+    : CustomWindow(MainWindowParams()), m_wmi(wmi), m_settings(std::move(settings)),
       m_appIcon(LoadSmallIcon(IDI_TREMORLINK)), notifyIconEx1(Handle(), TrayIconId),
       timer1(Handle(), Timer1Id, Timer1IntervalMs), timer2(Handle(), Timer2Id, Timer2IntervalMs), gRM(Init_RM()),
-      m_hddProtection({m_settings, m_wmi, notifyIconEx1, IconList, *gRM, timer1, timer2, m_shockState, m_messageBoxes})
+      m_hddProtection({m_settings, m_wmi, notifyIconEx1, IconList, *gRM, timer1, timer2, shockState, m_messageBoxes})
 {
+    if (Handle() == nullptr) {
+        return;
+    }
+    SetLayeredWindowAttributes(Handle(), 0, 0, LWA_ALPHA);
+
     // The window is built hidden and is never given to ShowWindow. The tray icon shows
     // the application icon, without a tooltip, until the texts and the state are known.
     BuildContextMenu();
@@ -75,27 +83,8 @@ Form1::Form1(WMI& wmi, SettingsStore settings)
     m_hddProtection.ResetReaction();
 }
 
-Form1::~Form1() = default;
-
-HWND Form1::CreateMainWindow(Form1* self)
-{
-    RegisterWindowClass(&Form1::StaticWndProc);
-
-    // Minimised, fully transparent, a tool window (so no taskbar button) and off screen:
-    // even a stray ShowWindow by another program shows nothing.
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_MINIMIZE;
-    constexpr DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_LAYERED;
-    RECT frame{0, 0, ClientSize.cx, ClientSize.cy};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const HWND window = CreateWindowExW(exStyle, ClassName, L"QUEN_Tremorlink", style, StartPosition.x, StartPosition.y,
-                                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                        ModuleInstance(), nullptr);
-    SetLayeredWindowAttributes(window, 0, 0, LWA_ALPHA);
-    // Bound only now: the messages of the creation itself need none of the members, which
-    // are not built yet.
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    return window;
-}
+// The window goes first, while every member its destruction's messages use is still there.
+Form1::~Form1() { m_window.reset(); }
 
 void Form1::BuildContextMenu()
 {
@@ -163,22 +152,9 @@ void Form1::menuItem5_Click()
     SendMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
-LRESULT CALLBACK Form1::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        // The window is gone: the object no longer owns a handle to destroy.
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->m_window.release();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->WndProc(window, message, wParam, lParam);
-}
+void Form1::Paint(HDC dc, const RECT& client) { FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE)); }
 
-LRESULT Form1::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
     if (notifyIconEx1.HandleMessage(message, wParam, lParam, result)) {
@@ -187,11 +163,13 @@ LRESULT Form1::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_CLOSE:
         m_wmi.WMIEventUnRegister();
-        DestroyWindow(window);
+        DestroyWindow(Handle());
         return 0;
     case WM_DESTROY:
-        // No dead icon is left in the notification area.
+        // No dead icon is left in the notification area, and the drive is not left
+        // believing that a shock is still in progress.
         notifyIconEx1.Remove();
+        m_hddProtection.ReleaseDrive();
         PostQuitMessage(0);
         return 0;
     case WM_NCHITTEST: return HTCAPTION;
@@ -221,5 +199,5 @@ LRESULT Form1::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TL_MOVEMENT: HaldenFunc().SetBeepNow(1); break;
     default: break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return CustomWindow::WndProc(message, wParam, lParam);
 }

@@ -4,20 +4,21 @@
 // the tray icon with its menu, the timers and the way into the protections; closing it
 // ends the program.
 #include "app/NotifyIconEx.h"
-#include "platform/SettingsStore.h"
 #include "app/SystemMessageBoxes.h"
-#include "protection/TrayIcon.h"
 #include "app/WindowTimer.h"
 #include "platform/Handles.h"
+#include "platform/SettingsStore.h"
 #include "protection/HddProtection.h"
-#include "protection/VolumeShockStateControl.h"
+#include "protection/ShockStateControl.h"
+#include "protection/TrayIcon.h"
+#include "ui/CustomWindow.h"
 
 #include <windows.h>
 
 class StringTable;
 class WMI;
 
-class Form1 {
+class Form1 final : public CustomWindow {
 public:
     // The tray menu's commands, in menu order (the separator has none).
     enum MenuCommand : UINT {
@@ -28,12 +29,11 @@ public:
         menuItem5,        // exit
     };
 
-    Form1(WMI& wmi, SettingsStore settings);
-    Form1(const Form1&) = delete;
-    Form1& operator=(const Form1&) = delete;
+    // When the window cannot be made, the object stays without a handle and starts
+    // nothing: the caller ends the program.
+    Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState);
     ~Form1();
 
-    HWND Handle() const noexcept { return m_window.get(); }
     HMENU ContextMenu() const noexcept { return contextMenu1.get(); }
     const TrayIconList& Icons() const noexcept { return IconList; }
     const StringTable& Strings() const noexcept { return *gRM; }
@@ -49,9 +49,8 @@ private:
     static constexpr UINT_PTR Timer1Id = 1;
     static constexpr UINT_PTR Timer2Id = 2;
 
-    static HWND CreateMainWindow(Form1* self);
-    static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    LRESULT WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& client) override;
 
     void BuildContextMenu();
     static const StringTable* Init_RM();
@@ -63,7 +62,6 @@ private:
 
     WMI& m_wmi;
     SettingsStore m_settings;
-    tl::unique_hwnd m_window;
     tl::unique_hicon m_appIcon;
     NotifyIconEx notifyIconEx1;
     tl::unique_hmenu contextMenu1;
@@ -71,7 +69,6 @@ private:
     WindowTimer timer1;
     WindowTimer timer2;
     const StringTable* gRM;
-    VolumeShockStateControl m_shockState;
     SystemMessageBoxes m_messageBoxes;
     HddProtection m_hddProtection;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -19,8 +20,8 @@ template <size_t N> void CopyTruncated(wchar_t (&target)[N], const std::wstring&
 
 } // namespace
 
-NotifyIconEx::NotifyIconEx(HWND owner, UINT id)
-    : m_owner(owner), m_id(id), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated"))
+NotifyIconEx::NotifyIconEx(HWND owner, UINT id, ShellNotify shell)
+    : m_shell(std::move(shell)), m_owner(owner), m_id(id), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated"))
 {
     // An elevated process gets no broadcasts from the unelevated shell unless it says so.
     ChangeWindowMessageFilterEx(owner, m_taskbarCreated, MSGFLT_ALLOW, nullptr);
@@ -44,7 +45,7 @@ void NotifyIconEx::SetIcon(HICON icon)
     if (m_added) {
         NOTIFYICONDATAW data = BaseData(NIF_ICON);
         data.hIcon = m_icon;
-        Shell_NotifyIconW(NIM_MODIFY, &data);
+        m_shell(NIM_MODIFY, &data);
     }
 }
 
@@ -54,7 +55,7 @@ void NotifyIconEx::SetText(const std::wstring& text)
     if (m_added) {
         NOTIFYICONDATAW data = BaseData(NIF_TIP);
         CopyTruncated(data.szTip, m_text);
-        Shell_NotifyIconW(NIM_MODIFY, &data);
+        m_shell(NIM_MODIFY, &data);
     }
 }
 
@@ -80,15 +81,15 @@ void NotifyIconEx::ShowBalloon(const std::wstring& title, const std::wstring& te
     CopyTruncated(data.szInfo, text);
     data.uTimeout = timeoutMs;
     data.dwInfoFlags = static_cast<DWORD>(flags);
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+    m_shell(NIM_MODIFY, &data);
 }
 
 void NotifyIconEx::Remove()
 {
     KillTimer(m_owner, RetryTimerId);
     if (m_added) {
-        const NOTIFYICONDATAW data = BaseData(0);
-        Shell_NotifyIconW(NIM_DELETE, const_cast<NOTIFYICONDATAW*>(&data));
+        NOTIFYICONDATAW data = BaseData(0);
+        m_shell(NIM_DELETE, &data);
         m_added = false;
     }
 }
@@ -102,7 +103,7 @@ void NotifyIconEx::Update()
     data.uCallbackMessage = CallbackMessage;
     data.hIcon = m_icon;
     CopyTruncated(data.szTip, m_text);
-    m_added = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    m_added = m_shell(NIM_ADD, &data) != FALSE || m_shell(NIM_MODIFY, &data) != FALSE;
     if (m_added) {
         KillTimer(m_owner, RetryTimerId);
     } else if (m_retriesLeft > 0) {

@@ -3,9 +3,12 @@
 // its messages to HandleMessage, which answers the icon's callback (opening the menu on
 // a left or right click), puts the icon back when Explorer restarts ("TaskbarCreated"),
 // and retries an add that the shell refused, for instance because it was not up yet.
+// A shell that is slow to answer (at logon) may report an add as failed that it made
+// after all: an icon that can then be modified counts as added.
 #include "protection/TrayIcon.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -15,7 +18,10 @@ public:
     static constexpr UINT CallbackMessage = WM_APP + 1;
     static constexpr UINT_PTR RetryTimerId = 0x7E01;
 
-    NotifyIconEx(HWND owner, UINT id);
+    // The shell's notification call; tests give one that refuses or times out.
+    using ShellNotify = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
+
+    NotifyIconEx(HWND owner, UINT id, ShellNotify shell = &Shell_NotifyIconW);
     NotifyIconEx(const NotifyIconEx&) = delete;
     NotifyIconEx& operator=(const NotifyIconEx&) = delete;
     ~NotifyIconEx() override;
@@ -47,6 +53,7 @@ private:
     void Update();
     void ShowMenu(HMENU menu);
 
+    ShellNotify m_shell;
     HWND m_owner;
     UINT m_id;
     UINT m_taskbarCreated;

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "platform/Handles.h"
 #include "platform/Messages.h"
+#include "protection/VolumeShockStateControl.h"
 
 #include <windows.h>
 
@@ -12,7 +13,10 @@ bool HasAdministratorRights()
     return static_cast<bool>(manager);
 }
 
-int TremorlinkMain(WMI& wmi, const SettingsStore& settings, AdministratorTest isAdministrator)
+std::unique_ptr<ShockStateControl> OpenSystemVolume() { return std::make_unique<VolumeShockStateControl>(); }
+
+int TremorlinkMain(WMI& wmi, const SettingsStore& settings, AdministratorTest isAdministrator,
+                   ShockStateOpener openShockState)
 {
     // Both refusals are silent: no message, no window, and the running copy is not
     // brought forward.
@@ -23,7 +27,13 @@ int TremorlinkMain(WMI& wmi, const SettingsStore& settings, AdministratorTest is
         return 0;
     }
 
-    Form1 mainWindow(wmi, settings);
+    const std::unique_ptr<ShockStateControl> shockState = openShockState();
+    Form1 mainWindow(wmi, settings, *shockState);
+    // Without its window nothing could end the loop, nor would the next start find this
+    // copy: a process that no one can see or end.
+    if (mainWindow.Handle() == nullptr) {
+        return 0;
+    }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

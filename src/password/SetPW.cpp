@@ -1,8 +1,10 @@
 #include "password/SetPW.h"
 
 #include "platform/HaldenFunc.h"
+#include "platform/PasswordDigest.h"
 #include "password/SetPWLayout.h"
 #include "password/WarningForm.h"
+#include "ui/Dpi.h"
 #include "ui/LanguageSelection.h"
 
 #include <string>
@@ -24,16 +26,17 @@ RECT CaptionAt(LONG left, LONG top) noexcept { return {left, top, left + 1, top 
 
 RECT BoxAt(LONG left, LONG top, LONG width) noexcept { return {left, top, left + width, top + BoxHeight}; }
 
+// In design pixels, rounded up: the row is laid out at 96 dpi and scaled.
 LONG WidthOf(const Label& label) noexcept
 {
     const RECT bounds = label.Bounds();
-    return bounds.right - bounds.left;
+    return Unscale(bounds.right - bounds.left, label.Dpi());
 }
 
 } // namespace
 
-SetPW::SetPW(const SettingsStore& settings)
-    : SkinnedWindow({.title = Title}), m_settings(settings),
+SetPW::SetPW(const SettingsStore& settings, UINT dpi)
+    : SkinnedWindow({.title = Title, .dpi = dpi}), m_settings(settings),
       m_explanation(Panel().Handle(), {23, 52, 23 + 361, 52 + 32}, Label::Body),
       m_firstCaption(Panel().Handle(), CaptionAt(SetPWDesignLayout.captionX, FirstRow), Label::Body),
       m_secondCaption(Panel().Handle(), CaptionAt(SetPWDesignLayout.captionX, SecondRow), Label::Body),
@@ -65,15 +68,24 @@ SetPW::SetPW(const SettingsStore& settings)
     HaldenFunc().ModifyPassWord(1);
 }
 
+SetPW::~SetPW() { HaldenFunc().ModifyPassWord(0); }
+
 LRESULT SetPW::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Alt+F4 ends the dialog as its close button does, so that the tray menu does not
-    // stay without its anti-theft item.
-    if (message == WM_CLOSE) {
+    switch (message) {
+    case WM_CLOSE:
+        // Alt+F4 ends the dialog as its close button does, so that the tray menu does not
+        // stay without its anti-theft item.
         Abandon();
         return 0;
+    case WM_ACTIVATE:
+        // Back from the warning, or from another program: typing goes on in the first box.
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            m_firstBox.Focus();
+        }
+        return 0;
+    default: return SkinnedWindow::WndProc(message, wParam, lParam);
     }
-    return SkinnedWindow::WndProc(message, wParam, lParam);
 }
 
 void SetPW::AdaptLayout()
@@ -92,8 +104,16 @@ void SetPW::BodyFunc()
     flags.SetMsgIndex(0);
     const std::wstring first = m_firstBox.Text();
     const std::wstring second = m_secondBox.Text();
-    if (first.size() != second.size() || first.size() < MinPasswordLength || first != second) {
+    // The boxes take at most eight characters, but a text set by a message is not typed.
+    if (first.size() != second.size() || first.size() < MinPasswordLength || first != second ||
+        first.size() > MaxPasswordLength) {
         Warn();
+        return;
+    }
+    // A character that the code page lacks would be hashed as its default character, so
+    // that "??????" would open a password made of letters of another alphabet.
+    if (!FitsThreadCodePage(first)) {
+        Warn("Pwd_Chars_Invalid");
         return;
     }
     // Whoever opened the dialog arms only on a non-empty UserPassword, so anything short
@@ -107,9 +127,10 @@ void SetPW::BodyFunc()
     Close();
 }
 
-void SetPW::Warn()
+void SetPW::Warn(const char* messageKey)
 {
-    WarningForm warning;
+    WarningForm warning(Handle());
+    warning.SetMessage(SelectUserLanguage().table->GetString(messageKey));
     warning.SecondMessage().SetVisible(false);
     warning.Message().SetVisible(true);
     warning.Icon().SetVisible(true);

@@ -17,7 +17,11 @@ public:
     static constexpr int MaxPasswordLength = 8;
     static constexpr int MinPasswordLength = 4;
 
-    explicit SetPW(const SettingsStore& settings);
+    // dpi 0: the DPI of the monitor it opens on.
+    explicit SetPW(const SettingsStore& settings, UINT dpi = 0);
+    // However the dialog ended, even without a window or on a quit request, the tray
+    // menu gets its anti-theft item back.
+    ~SetPW();
 
     TextBox& FirstBox() noexcept { return m_firstBox; }
     TextBox& SecondBox() noexcept { return m_secondBox; }
@@ -29,11 +33,13 @@ public:
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The captions' widths change with the DPI, and the row with them.
+    void DpiChanged() override { AdaptLayout(); }
 
 private:
     void AdaptLayout();
     void BodyFunc();
-    void Warn();
+    void Warn(const char* messageKey = "Wrong_Pwd_Info");
     void StartOver();
     void Abandon();
 

@@ -2,11 +2,18 @@
 
 #include "platform/HaldenFunc.h"
 #include "resource.h"
+#include "ui/Dpi.h"
 #include "ui/LanguageSelection.h"
+
+#include <algorithm>
 
 namespace {
 
 constexpr int StatusIconCount = 3;
+constexpr RECT MessageBounds{101, 96, 101 + 240, 96 + 24};
+constexpr int MessageHeight = MessageBounds.bottom - MessageBounds.top;
+// Down to 4 pixels above the buttons.
+constexpr int MessageMaxHeight = 144 - 4 - MessageBounds.top;
 constexpr int WarningIcon = 2;
 
 RECT PushButtonAt(LONG left, LONG top) noexcept
@@ -16,9 +23,9 @@ RECT PushButtonAt(LONG left, LONG top) noexcept
 
 } // namespace
 
-WarningForm::WarningForm()
-    : SkinnedWindow({.title = Title}), m_secondMessage(Panel().Handle(), {23, 57, 23 + 265, 57 + 23}, Label::Body),
-      m_message(Panel().Handle(), {101, 96, 101 + 240, 96 + 24}, Label::Body),
+WarningForm::WarningForm(HWND owner)
+    : SkinnedWindow({.title = Title, .owner = owner}), m_secondMessage(Panel().Handle(), {23, 57, 23 + 265, 57 + 23}, Label::Body),
+      m_message(Panel().Handle(), MessageBounds, Label::Body),
       m_icon(Panel().Handle(), {19, 70, 19 + 64, 70 + 64}, IDB_STATUS_ICONS, StatusIconCount, WarningIcon),
       m_retry(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(161, 144)),
       m_cancel(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144))
@@ -32,6 +39,14 @@ WarningForm::WarningForm()
     m_retry.Click = [this] { Retry(); };
     m_cancel.Click = [this] { GiveUp(); };
     CloseButton()->Click = [this] { GiveUp(); };
+}
+
+void WarningForm::SetMessage(const std::wstring& text)
+{
+    m_message.SetText(text);
+    const int needed = Unscale(m_message.WrappedTextHeight(), m_message.Dpi());
+    m_message.SetBounds({MessageBounds.left, MessageBounds.top, MessageBounds.right,
+                         MessageBounds.top + std::clamp(needed, MessageHeight, MessageMaxHeight)});
 }
 
 void WarningForm::Retry()

@@ -13,7 +13,13 @@ public:
     // Names the window for FindWindow; never shown.
     static constexpr const wchar_t* Title = L"Quen_WarningForm";
 
-    WarningForm();
+    // Opened over owner (the create-password dialog), at its DPI, which takes no input
+    // meanwhile.
+    explicit WarningForm(HWND owner);
+
+    // Another message than the table's: one that needs more lines takes them, down to
+    // the buttons.
+    void SetMessage(const std::wstring& text);
 
     // The caller decides which of these show before it opens the window.
     Label& SecondMessage() noexcept { return m_secondMessage; }

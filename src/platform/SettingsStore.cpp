@@ -10,8 +10,10 @@ namespace {
 constexpr wchar_t DefaultSubKey[] = L"Software\\Quen\\Tremorlink";
 constexpr wchar_t UserPasswordName[] = L"UserPassword";
 // Every access asks for write access, also when it only reads: the program runs
-// elevated, and a key it could not write would fail it later anyway.
-constexpr REGSAM Access = KEY_READ | KEY_WRITE;
+// elevated, and a key it could not write would fail it later anyway. Both builds use the
+// native view, where the installer writes the key: the x86 build on 64-bit Windows would
+// otherwise read WOW6432Node and run on first-start values.
+constexpr REGSAM Access = KEY_READ | KEY_WRITE | KEY_WOW64_64KEY;
 
 } // namespace
 

@@ -31,6 +31,9 @@ void HddProtection::HddProRefresh(int state)
             ShowImage(ImageShock);
         }
     } else if (state == 0) {
+        // Cut short: the animation and its end are dropped, but the drive must not go on
+        // believing that a shock is in progress.
+        ReleaseDrive();
         halden.SetShakingNow(0);
         m_shakingOrNot = 0;
         m_world.timer1.Stop();
@@ -66,7 +69,15 @@ BOOL HddProtection::SetGSensorState(int state)
 {
     GSENSOR_DATA data{};
     data[0] = static_cast<BYTE>(state & 0xFF);
+    m_driveState = data[0];
     return m_world.shockState.Send(data);
+}
+
+void HddProtection::ReleaseDrive()
+{
+    if (m_driveState == 1) {
+        SetGSensorState(0);
+    }
 }
 
 void HddProtection::StartShaking()

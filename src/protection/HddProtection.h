@@ -53,6 +53,9 @@ public:
     void ResetReaction();
 
     BOOL SetGSensorState(int state);
+    // Sends shock state 0 if the last state sent was 1: for a reaction cut short by
+    // switching protection off or by the end of the program.
+    void ReleaseDrive();
     void StartShaking();
     void StopShaking();
     // Message 0x0B02.
@@ -70,4 +73,5 @@ private:
     World m_world;
     int m_shakingOrNot = 0;
     int m_shakeCount = 0;
+    BYTE m_driveState = 0; // the last shock state sent
 };

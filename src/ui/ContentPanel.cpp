@@ -2,13 +2,24 @@
 
 ContentPanel::ContentPanel(HWND parent, const RECT& bounds) noexcept
     : CustomWindow({L"QuenContentPanel", 0, WS_EX_CONTROLPARENT | WS_EX_NOPARENTNOTIFY,
-                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, L"", bounds, parent})
+                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, L"", ScaledIn(parent, bounds), parent})
 {
+    Adopt(bounds, DpiOf(parent));
 }
 
 void ContentPanel::SetPicture(int bitmapId)
 {
-    m_picture.emplace(bitmapId, 1);
+    m_pictureId = bitmapId;
+    m_picture.emplace(bitmapId, 1, Dpi());
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void ContentPanel::ApplyDpi(UINT dpi)
+{
+    CustomWindow::ApplyDpi(dpi);
+    if (m_picture) {
+        SetPicture(m_pictureId);
+    }
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 

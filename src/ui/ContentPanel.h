@@ -14,9 +14,12 @@ public:
 
     void SetPicture(int bitmapId);
 
+    void ApplyDpi(UINT dpi) override;
+
 protected:
     void Paint(HDC dc, const RECT& client) override;
 
 private:
+    int m_pictureId = 0;
     std::optional<ImageStrip> m_picture;
 };

@@ -15,6 +15,8 @@ CustomWindow::CustomWindow(const Params& params) noexcept
         windowClass.lpfnWndProc = &CustomWindow::StaticWndProc;
         windowClass.hInstance = ModuleInstance();
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hIcon = params.icon;
+        windowClass.hIconSm = params.smallIcon;
         windowClass.lpszClassName = params.className;
         RegisterClassExW(&windowClass);
     }
@@ -24,6 +26,9 @@ CustomWindow::CustomWindow(const Params& params) noexcept
     CreateWindowExW(params.exStyle, params.className, params.title, params.style, bounds.left, bounds.top,
                     bounds.right - bounds.left, bounds.bottom - bounds.top, params.parent, nullptr, ModuleInstance(),
                     this);
+    if (params.dpi != 0 && Handle() != nullptr) {
+        SetTopLevelDpi(params.dpi);
+    }
 }
 
 // Destroyed here rather than by the handle's owner: the messages of the destruction must
@@ -86,6 +91,7 @@ LRESULT CALLBACK CustomWindow::StaticWndProc(HWND window, UINT message, WPARAM w
     }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->Forget();
         self->m_window.release();
         return DefWindowProcW(window, message, wParam, lParam);
     }

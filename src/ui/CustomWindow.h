@@ -1,10 +1,15 @@
 #pragma once
 // A window of a class of our own whose messages go to its object, which paints all of it.
 // The object is bound at WM_NCCREATE, from the creation parameter, and let go at
-// WM_NCDESTROY; from then on it owns no handle. Until the constructor of a derived class
-// has run, messages reach that class's WndProc while its members are still being built:
-// our windows are created hidden, and their children send no parent notifications.
-// Painting happens only for a dispatched WM_PAINT or a print request, never while built.
+// WM_NCDESTROY; from then on it owns no handle. While the base is being built, messages
+// reach this class's default handling, since the derived class does not exist yet: our
+// windows are created hidden, and their children send no parent notifications. Painting
+// happens only for a dispatched WM_PAINT or a print request, never while built.
+//
+// A derived class whose WndProc uses its own members destroys the window in its own
+// destructor (DestroyWindow(Handle())), before those members go: the destruction's
+// messages then still find the whole object. Otherwise the window is destroyed here, and
+// its last messages get the default handling.
 #include "ui/Window.h"
 
 #include <windows.h>
@@ -18,7 +23,10 @@ public:
         DWORD style;
         const wchar_t* title;
         RECT bounds;
-        HWND parent;
+        HWND parent; // a child's parent, or a top-level window's owner
+        HICON icon = nullptr;
+        HICON smallIcon = nullptr;
+        UINT dpi = 0; // a top-level window's DPI, which its children take up; 0 for a child
     };
 
 protected:

@@ -1,12 +1,19 @@
 #include "ui/ImageStrip.h"
 
+#include "resource.h"
+
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace {
 
 // The resource's header, which the pixels follow; only uncompressed bottom-up 24- and
-// 32-bit bitmaps without a colour table, the kinds that tools/make_skin.py writes.
+// 32-bit bitmaps without a colour table, the kinds that tools/make_artwork writes.
 const BITMAPINFOHEADER* BitmapResource(int resourceId) noexcept
 {
     const HMODULE module = GetModuleHandleW(nullptr);
@@ -25,24 +32,133 @@ const BITMAPINFOHEADER* BitmapResource(int resourceId) noexcept
     return header;
 }
 
+// Top-down premultiplied pixels, four floats each (blue, green, red, alpha).
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<float> values;
+};
+
+Pixels Decode(const BITMAPINFOHEADER& header)
+{
+    Pixels pixels{header.biWidth, header.biHeight, {}};
+    pixels.values.resize(static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height) * 4);
+    const int bytesPerPixel = header.biBitCount / 8;
+    const DWORD stride = (static_cast<DWORD>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+    const auto* source = reinterpret_cast<const std::uint8_t*>(&header) + header.biSize;
+    float* target = pixels.values.data();
+    for (int row = 0; row < pixels.height; ++row) {
+        const std::uint8_t* in = source + static_cast<DWORD>(pixels.height - 1 - row) * stride;
+        for (int column = 0; column < pixels.width; ++column, in += bytesPerPixel, target += 4) {
+            const float alpha = bytesPerPixel == 4 ? in[3] : 255.0F;
+            for (int channel = 0; channel < 3; ++channel) {
+                target[channel] = in[channel] * alpha / 255.0F;
+            }
+            target[3] = alpha;
+        }
+    }
+    return pixels;
+}
+
+// For each target pixel along one axis, the source pixels it covers and their shares.
+std::vector<std::vector<std::pair<int, float>>> AreaWeights(int sourceLength, int targetLength)
+{
+    std::vector<std::vector<std::pair<int, float>>> weights(static_cast<size_t>(targetLength));
+    const double ratio = static_cast<double>(sourceLength) / targetLength;
+    for (int target = 0; target < targetLength; ++target) {
+        const double from = target * ratio;
+        const double to = (target + 1) * ratio;
+        for (int source = static_cast<int>(std::floor(from)); source < std::min<double>(std::ceil(to), sourceLength);
+             ++source) {
+            const double share = std::min<double>(to, source + 1) - std::max<double>(from, source);
+            if (share > 0) {
+                weights[static_cast<size_t>(target)].emplace_back(source, static_cast<float>(share / ratio));
+            }
+        }
+    }
+    return weights;
+}
+
+// Each of the strip's images resampled on its own to the target image size.
+Pixels Resample(const Pixels& source, int imageCount, SIZE target)
+{
+    const int sourceImageWidth = source.width / imageCount;
+    const auto columns = AreaWeights(sourceImageWidth, target.cx);
+    const auto rows = AreaWeights(source.height, target.cy);
+    Pixels result{target.cx * imageCount, target.cy, {}};
+    result.values.assign(static_cast<size_t>(result.width) * static_cast<size_t>(result.height) * 4, 0.0F);
+    std::vector<float> across(static_cast<size_t>(target.cx) * static_cast<size_t>(source.height) * 4);
+    for (int image = 0; image < imageCount; ++image) {
+        for (int y = 0; y < source.height; ++y) {
+            for (int x = 0; x < target.cx; ++x) {
+                float* out = &across[(static_cast<size_t>(y) * target.cx + x) * 4];
+                std::fill_n(out, 4, 0.0F);
+                for (const auto& [sourceX, share] : columns[static_cast<size_t>(x)]) {
+                    const float* in =
+                        &source.values[(static_cast<size_t>(y) * source.width + image * sourceImageWidth + sourceX) * 4];
+                    for (int channel = 0; channel < 4; ++channel) {
+                        out[channel] += in[channel] * share;
+                    }
+                }
+            }
+        }
+        for (int y = 0; y < target.cy; ++y) {
+            for (int x = 0; x < target.cx; ++x) {
+                float* out = &result.values[(static_cast<size_t>(y) * result.width + image * target.cx + x) * 4];
+                for (const auto& [sourceY, share] : rows[static_cast<size_t>(y)]) {
+                    const float* in = &across[(static_cast<size_t>(sourceY) * target.cx + x) * 4];
+                    for (int channel = 0; channel < 4; ++channel) {
+                        out[channel] += in[channel] * share;
+                    }
+                }
+            }
+        }
+    }
+    return result;
+}
+
+// The scales the artwork is drawn at, nearest to dpi first (between two, the larger:
+// shrinking keeps more detail than enlarging).
+std::array<std::pair<int, int>, 3> ScalesNearest(UINT dpi) noexcept
+{
+    std::array<std::pair<int, int>, 3> scales{{{100, 0}, {150, IDB_SCALE_150}, {200, IDB_SCALE_200}}};
+    const int percent = static_cast<int>(dpi) * 100 / static_cast<int>(DesignDpi);
+    std::stable_sort(scales.begin(), scales.end(), [percent](const auto& a, const auto& b) {
+        const int distanceA = std::abs(a.first - percent);
+        const int distanceB = std::abs(b.first - percent);
+        return distanceA != distanceB ? distanceA < distanceB : a.first > b.first;
+    });
+    return scales;
+}
+
 } // namespace
 
-ImageStrip::ImageStrip(int resourceId, int imageCount) noexcept : m_imageCount(imageCount)
+ImageStrip::ImageStrip(int resourceId, int imageCount, UINT dpi) noexcept : m_imageCount(imageCount)
 {
-    const BITMAPINFOHEADER* header = BitmapResource(resourceId);
-    if (header == nullptr || imageCount <= 0) {
+    const BITMAPINFOHEADER* design = BitmapResource(resourceId);
+    if (design == nullptr || imageCount <= 0 || design->biWidth < imageCount) {
         return;
     }
-    const LONG width = header->biWidth;
-    const LONG height = header->biHeight;
-    const int bytesPerPixel = header->biBitCount / 8;
-    const DWORD stride = (static_cast<DWORD>(width) * header->biBitCount + 31) / 32 * 4;
-    const auto* source = reinterpret_cast<const std::uint8_t*>(header) + header->biSize;
+    const SIZE imageSize = Scale(SIZE{design->biWidth / imageCount, design->biHeight}, dpi);
+    if (imageSize.cx <= 0 || imageSize.cy <= 0) {
+        return;
+    }
+    const BITMAPINFOHEADER* drawn = nullptr;
+    for (const auto& [percent, offset] : ScalesNearest(dpi)) {
+        drawn = BitmapResource(resourceId + offset);
+        if (drawn != nullptr && drawn->biWidth >= imageCount) {
+            break;
+        }
+    }
+    Pixels pixels = Decode(*drawn);
+    if (pixels.width != imageSize.cx * imageCount || pixels.height != imageSize.cy) {
+        pixels = Resample(pixels, imageCount, imageSize);
+    }
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biWidth = pixels.width;
+    info.bmiHeader.biHeight = -pixels.height; // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -52,17 +168,10 @@ ImageStrip::ImageStrip(int resourceId, int imageCount) noexcept : m_imageCount(i
         return;
     }
     auto* target = static_cast<std::uint8_t*>(bits);
-    for (LONG row = 0; row < height; ++row) {
-        const std::uint8_t* in = source + static_cast<DWORD>(height - 1 - row) * stride;
-        for (LONG column = 0; column < width; ++column, in += bytesPerPixel, target += 4) {
-            const unsigned alpha = bytesPerPixel == 4 ? in[3] : 255;
-            for (int channel = 0; channel < 3; ++channel) {
-                target[channel] = static_cast<std::uint8_t>((in[channel] * alpha + 127) / 255);
-            }
-            target[3] = static_cast<std::uint8_t>(alpha);
-        }
+    for (const float value : pixels.values) {
+        *target++ = static_cast<std::uint8_t>(std::clamp(value + 0.5F, 0.0F, 255.0F));
     }
-    m_imageSize = {width / imageCount, height};
+    m_imageSize = imageSize;
 }
 
 void ImageStrip::Draw(HDC dc, int index, int x, int y) const noexcept

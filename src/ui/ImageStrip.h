@@ -3,15 +3,21 @@
 // button's image for each mouse state, a set of icons, or a single picture. Loaded into
 // 32-bit colour with premultiplied alpha, so that images with transparent parts blend
 // with what lies behind them; a 24-bit picture is opaque.
+//
+// Each picture is drawn at 100, 150 and 200 percent (resources id, id + IDB_SCALE_150 and
+// id + IDB_SCALE_200). A strip shown at another DPI takes the nearest of them and, when
+// its size still differs, resamples each image by area, so that no image bleeds into
+// its neighbour and transparent edges stay clean.
 #include "platform/Handles.h"
+#include "ui/Dpi.h"
 
 #include <windows.h>
 
 class ImageStrip {
 public:
-    ImageStrip(int resourceId, int imageCount) noexcept;
+    ImageStrip(int resourceId, int imageCount, UINT dpi = DesignDpi) noexcept;
 
-    // The size of one image; empty when the resource could not be read.
+    // The size of one image at the strip's DPI; empty when the resource could not be read.
     SIZE ImageSize() const noexcept { return m_imageSize; }
 
     // Blends image index over dc with its top-left corner at (x, y).

@@ -24,9 +24,38 @@ std::vector<int> Advances(HDC dc, const std::wstring& text)
 } // namespace
 
 Label::Label(HWND parent, const RECT& bounds, const Style& style, const std::wstring& text)
-    : CustomWindow({L"QuenLabel", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(), bounds, parent}),
-      m_style(style), m_font(CreatePixelFont(style.font))
+    : CustomWindow({L"QuenLabel", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(),
+                    ScaledIn(parent, bounds), parent}),
+      m_style(style), m_font(CreatePixelFont(style.font, DpiOf(parent)))
 {
+    Adopt(bounds, DpiOf(parent));
+}
+
+void Label::ApplyDpi(UINT dpi)
+{
+    m_font = CreatePixelFont(m_style.font, dpi);
+    CustomWindow::ApplyDpi(dpi);
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void Label::Place() noexcept
+{
+    CustomWindow::Place();
+    if (m_autoSize) {
+        FitToText();
+    }
+}
+
+int Label::WrappedTextHeight() const
+{
+    const tl::unique_hdc dc(CreateCompatibleDC(nullptr));
+    const tl::SelectObjectGuard select(dc.get(), m_font.get());
+    const std::wstring text = Text();
+    const RECT bounds = Bounds();
+    RECT area{0, 0, bounds.right - bounds.left, 0};
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &area,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return area.bottom - area.top;
 }
 
 void Label::SetText(const std::wstring& text)

@@ -33,7 +33,13 @@ public:
     // each new text; only its top-left corner stays where it was put.
     void SetAutoSize(bool autoSize);
 
+    // The height, in pixels, that the text takes wrapped at the label's width.
+    int WrappedTextHeight() const;
+
+    void ApplyDpi(UINT dpi) override;
+
 protected:
+    void Place() noexcept override;
     void Paint(HDC dc, const RECT& client) override;
 
 private:

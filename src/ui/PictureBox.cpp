@@ -1,9 +1,19 @@
 #include "ui/PictureBox.h"
 
 PictureBox::PictureBox(HWND parent, const RECT& bounds, int bitmapId, int imageCount, int imageIndex)
-    : CustomWindow({L"QuenPictureBox", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, L"", bounds, parent}),
-      m_images(bitmapId, imageCount), m_imageIndex(imageIndex)
+    : CustomWindow(
+          {L"QuenPictureBox", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, L"", ScaledIn(parent, bounds), parent}),
+      m_bitmapId(bitmapId), m_imageCount(imageCount), m_images(bitmapId, imageCount, DpiOf(parent)),
+      m_imageIndex(imageIndex)
 {
+    Adopt(bounds, DpiOf(parent));
+}
+
+void PictureBox::ApplyDpi(UINT dpi)
+{
+    m_images = ImageStrip(m_bitmapId, m_imageCount, dpi);
+    CustomWindow::ApplyDpi(dpi);
+    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void PictureBox::SetImageIndex(int index)

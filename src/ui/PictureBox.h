@@ -11,10 +11,14 @@ public:
     int ImageIndex() const noexcept { return m_imageIndex; }
     void SetImageIndex(int index);
 
+    void ApplyDpi(UINT dpi) override;
+
 protected:
     void Paint(HDC dc, const RECT& client) override;
 
 private:
+    int m_bitmapId;
+    int m_imageCount;
     ImageStrip m_images;
     int m_imageIndex;
 };

@@ -15,12 +15,30 @@ POINT PointOf(LPARAM lParam) noexcept { return {GET_X_LPARAM(lParam), GET_Y_LPAR
 } // namespace
 
 PictureButton::PictureButton(HWND parent, Kind kind, const RECT& bounds, const std::wstring& text)
-    : CustomWindow(
-          {L"QuenPictureButton", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(), bounds, parent}),
-      m_states(kind == Kind::Push ? States{2, 1, 3} : States{1, 0, 2}),
-      m_images(kind == Kind::Push ? IDB_PUSH_BUTTON : IDB_CLOSE_BUTTON, kind == Kind::Push ? 4 : 3),
-      m_font(kind == Kind::Push ? CreatePixelFont(PushFont) : tl::unique_hfont()), m_imageIndex(m_states.normal)
+    : CustomWindow({L"QuenPictureButton", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(),
+                    ScaledIn(parent, bounds), parent}),
+      m_kind(kind), m_states(kind == Kind::Push ? States{2, 1, 3} : States{1, 0, 2}),
+      m_images(ImagesOf(kind, DpiOf(parent))), m_font(FontOf(kind, DpiOf(parent))), m_imageIndex(m_states.normal)
 {
+    Adopt(bounds, DpiOf(parent));
+}
+
+ImageStrip PictureButton::ImagesOf(Kind kind, UINT dpi) noexcept
+{
+    return kind == Kind::Push ? ImageStrip(IDB_PUSH_BUTTON, 4, dpi) : ImageStrip(IDB_CLOSE_BUTTON, 3, dpi);
+}
+
+tl::unique_hfont PictureButton::FontOf(Kind kind, UINT dpi) noexcept
+{
+    return kind == Kind::Push ? CreatePixelFont(PushFont, dpi) : tl::unique_hfont();
+}
+
+void PictureButton::ApplyDpi(UINT dpi)
+{
+    m_images = ImagesOf(m_kind, dpi);
+    m_font = FontOf(m_kind, dpi);
+    CustomWindow::ApplyDpi(dpi);
+    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void PictureButton::SetText(const std::wstring& text)

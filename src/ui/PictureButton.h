@@ -30,6 +30,8 @@ public:
     int ImageIndex() const noexcept { return m_imageIndex; }
     void SetText(const std::wstring& text);
 
+    void ApplyDpi(UINT dpi) override;
+
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& client) override;
@@ -41,6 +43,8 @@ private:
         int pressed;
     };
 
+    static ImageStrip ImagesOf(Kind kind, UINT dpi) noexcept;
+    static tl::unique_hfont FontOf(Kind kind, UINT dpi) noexcept;
     void ShowImage(int index);
     void MouseEnter();
     void MouseLeave();
@@ -50,6 +54,7 @@ private:
     void TrackLeave() noexcept;
     bool Contains(POINT point) const noexcept;
 
+    Kind m_kind;
     States m_states;
     ImageStrip m_images;
     tl::unique_hfont m_font;

@@ -1,6 +1,6 @@
 #pragma once
-// Fonts sized in pixels, not points: the windows are laid out in pixels, so a text keeps
-// its room in them whatever the screen's dots per inch.
+// Fonts sized in design pixels, not points: the windows are laid out in design pixels and
+// scaled by the DPI of their monitor, so a text keeps its room in them at every DPI.
 #include "platform/Handles.h"
 
 struct TextFont {
@@ -11,4 +11,7 @@ struct TextFont {
 
 inline constexpr wchar_t SkinFontFace[] = L"Arial";
 
-tl::unique_hfont CreatePixelFont(const TextFont& font) noexcept;
+#include <windows.h>
+
+// The font at its design size scaled to dpi.
+tl::unique_hfont CreatePixelFont(const TextFont& font, UINT dpi) noexcept;

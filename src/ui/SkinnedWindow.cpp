@@ -1,6 +1,7 @@
 #include "ui/SkinnedWindow.h"
 
 #include "resource.h"
+#include "ui/Dpi.h"
 
 namespace {
 
@@ -16,15 +17,34 @@ RECT CentredOnScreen(SIZE size) noexcept
     return {left, top, left + size.cx, top + size.cy};
 }
 
+// A window over another shows at its owner's DPI; any other at its monitor's.
+UINT OpeningDpi(const SkinnedWindow::Options& options) noexcept
+{
+    if (options.dpi != 0) {
+        return options.dpi;
+    }
+    return options.owner != nullptr ? Window::DpiOf(options.owner) : DpiOfPrimaryMonitor();
+}
+
 CustomWindow::Params WindowParams(const SkinnedWindow::Options& options) noexcept
 {
     // A tool window has no taskbar button; no caption, border, or minimise and maximise
     // boxes. CS_DROPSHADOW sets the borderless window off from what lies below.
+    const UINT dpi = OpeningDpi(options);
     const DWORD exStyle = WS_EX_TOOLWINDOW | (options.topmost ? WS_EX_TOPMOST : 0);
-    return {L"QuenSkinnedWindow",          CS_DROPSHADOW, exStyle, WS_POPUP | WS_CLIPCHILDREN, options.title,
-            CentredOnScreen(options.size), nullptr};
+    return {L"QuenSkinnedWindow",
+            CS_DROPSHADOW,
+            exStyle,
+            WS_POPUP | WS_CLIPCHILDREN,
+            options.title,
+            CentredOnScreen(SkinnedWindow::FrameAt(options.size, dpi).size),
+            options.owner,
+            nullptr,
+            nullptr,
+            dpi};
 }
 
+// The panel's design bounds; the frame places it exactly.
 RECT PanelBounds(SIZE size) noexcept
 {
     constexpr int frame = SkinnedWindow::FrameWidth;
@@ -35,17 +55,34 @@ RECT PanelBounds(SIZE size) noexcept
 RECT CloseButtonBounds(SIZE size) noexcept
 {
     const LONG right = size.cx - SkinnedWindow::FrameWidth;
-    constexpr LONG top = 6;
+    constexpr LONG top = SkinnedWindow::CloseButtonTop;
     return {right - PictureButton::CloseSize.cx, top, right, top + PictureButton::CloseSize.cy};
 }
 
 } // namespace
 
+SkinnedWindow::Frame SkinnedWindow::FrameAt(SIZE designSize, UINT dpi) noexcept
+{
+    Frame frame{Scale(designSize, dpi), Scale(CaptionHeight, dpi), Scale(FrameWidth, dpi), {}, {}};
+    frame.panel = {frame.frameWidth, frame.captionHeight, frame.size.cx - frame.frameWidth,
+                   frame.size.cy - frame.frameWidth};
+    const LONG closeRight = frame.size.cx - frame.frameWidth;
+    const LONG closeTop = Scale(CloseButtonTop, dpi);
+    frame.closeButton = {closeRight - Scale(PictureButton::CloseSize.cx, dpi), closeTop, closeRight,
+                         closeTop + Scale(PictureButton::CloseSize.cy, dpi)};
+    return frame;
+}
+
+SkinnedWindow::Pieces SkinnedWindow::PiecesAt(UINT dpi) noexcept
+{
+    return {ImageStrip(IDB_CAPTION, 1, dpi),     ImageStrip(IDB_CAPTION_END, 1, dpi), ImageStrip(IDB_EDGE_LEFT, 1, dpi),
+            ImageStrip(IDB_EDGE_RIGHT, 1, dpi),  ImageStrip(IDB_EDGE_BOTTOM, 1, dpi), ImageStrip(IDB_CORNER_LEFT, 1, dpi),
+            ImageStrip(IDB_CORNER_RIGHT, 1, dpi)};
+}
+
 SkinnedWindow::SkinnedWindow(const Options& options)
     : CustomWindow(WindowParams(options)), m_size(options.size), m_draggable(options.draggable),
-      m_caption(IDB_CAPTION, 1), m_captionEnd(IDB_CAPTION_END, 1), m_edgeLeft(IDB_EDGE_LEFT, 1),
-      m_edgeRight(IDB_EDGE_RIGHT, 1), m_edgeBottom(IDB_EDGE_BOTTOM, 1), m_cornerLeft(IDB_CORNER_LEFT, 1),
-      m_cornerRight(IDB_CORNER_RIGHT, 1), m_panel(Handle(), PanelBounds(options.size))
+      m_pieces(PiecesAt(Dpi())), m_panel(Handle(), PanelBounds(options.size)), m_owner(options.owner)
 {
     if (options.closeButton) {
         m_closeButton.emplace(Handle(), PictureButton::Kind::Close, CloseButtonBounds(options.size));
@@ -54,6 +91,42 @@ SkinnedWindow::SkinnedWindow(const Options& options)
     if (options.titleBand) {
         m_panel.SetPicture(IDB_TITLE_BANNER);
         m_title.emplace(m_panel.Handle(), TitleBounds, Label::Title);
+    }
+    PlaceFrame();
+}
+
+void SkinnedWindow::ApplyDpi(UINT dpi)
+{
+    const RECT before = Bounds();
+    SetTopLevelDpi(dpi);
+    m_pieces = PiecesAt(dpi);
+    EnumChildWindows(
+        Handle(),
+        [](HWND child, LPARAM newDpi) noexcept -> BOOL {
+            if (Window* control = FromHandle(child)) {
+                control->ApplyDpi(static_cast<UINT>(newDpi));
+            }
+            return TRUE;
+        },
+        static_cast<LPARAM>(dpi));
+    PlaceFrame();
+    DpiChanged();
+    const SIZE size = FrameAt(m_size, dpi).size;
+    SetWindowPos(Handle(), nullptr, (before.left + before.right - size.cx) / 2, (before.top + before.bottom - size.cy) / 2,
+                 size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void SkinnedWindow::PlaceFrame() noexcept
+{
+    const Frame frame = FrameAt(m_size, Dpi());
+    const auto place = [](HWND window, const RECT& bounds) {
+        SetWindowPos(window, nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(m_panel.Handle(), frame.panel);
+    if (m_closeButton) {
+        place(m_closeButton->Handle(), frame.closeButton);
     }
 }
 
@@ -69,6 +142,9 @@ void SkinnedWindow::Show()
 void SkinnedWindow::ShowModal()
 {
     m_modal = true;
+    if (m_owner != nullptr) {
+        EnableWindow(m_owner, FALSE);
+    }
     Show();
     MSG message{};
     while (m_modal && IsOpen()) {
@@ -88,6 +164,11 @@ void SkinnedWindow::ShowModal()
         }
     }
     m_modal = false;
+    // Enabled again while this window still exists, so that Windows hands the activation
+    // back to the owner instead of to some other program.
+    if (m_owner != nullptr) {
+        EnableWindow(m_owner, TRUE);
+    }
     m_window.reset();
 }
 
@@ -117,9 +198,18 @@ LRESULT SkinnedWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_GETMINMAXINFO: {
+        const SIZE size = FrameAt(m_size, Dpi()).size;
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMaxSize = {m_size.cx, m_size.cy};
-        limits->ptMaxTrackSize = {m_size.cx, m_size.cy};
+        limits->ptMaxSize = {size.cx, size.cy};
+        limits->ptMaxTrackSize = {size.cx, size.cy};
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI: there, at the place Windows suggests.
+        ApplyDpi(LOWORD(wParam));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
     case WM_CLOSE: Close(); return 0;
@@ -132,14 +222,16 @@ void SkinnedWindow::Paint(HDC dc, const RECT& client)
 {
     const LONG width = client.right;
     const LONG height = client.bottom;
-    constexpr LONG frame = FrameWidth;
+    const Frame frame = FrameAt(m_size, Dpi());
+    const LONG edge = frame.frameWidth;
+    const LONG caption = frame.captionHeight;
     // The caption is the window's background: what the panel and the edges leave of it
     // is its top strip.
-    m_caption.Tile(dc, {0, 0, width - frame, CaptionHeight});
-    m_captionEnd.Tile(dc, {width - frame, 0, width, CaptionHeight});
-    m_edgeLeft.Tile(dc, {0, CaptionHeight, frame, height - frame});
-    m_edgeRight.Tile(dc, {width - frame, CaptionHeight, width, height - frame});
-    m_edgeBottom.Tile(dc, {frame, height - frame, width - frame, height});
-    m_cornerLeft.Tile(dc, {0, height - frame, frame, height});
-    m_cornerRight.Tile(dc, {width - frame, height - frame, width, height});
+    m_pieces.caption.Tile(dc, {0, 0, width - edge, caption});
+    m_pieces.captionEnd.Tile(dc, {width - edge, 0, width, caption});
+    m_pieces.edgeLeft.Tile(dc, {0, caption, edge, height - edge});
+    m_pieces.edgeRight.Tile(dc, {width - edge, caption, width, height - edge});
+    m_pieces.edgeBottom.Tile(dc, {edge, height - edge, width - edge, height});
+    m_pieces.cornerLeft.Tile(dc, {0, height - edge, edge, height});
+    m_pieces.cornerRight.Tile(dc, {width - edge, height - edge, width, height});
 }

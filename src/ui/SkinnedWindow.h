@@ -6,8 +6,9 @@
 // as members, children of Panel(), placed in the panel's coordinates; it names their
 // handlers, and overrides WndProc for messages of its own.
 //
-// All sizes are in pixels and fixed, fonts included, so the layout holds whatever the
-// screen's dots per inch; the window never changes its size.
+// Every position, size and font size is a design value at 96 dpi, scaled by the DPI of
+// the monitor the window opens on and again when it is moved to a monitor of another DPI;
+// the window never changes its size otherwise.
 #include "ui/ContentPanel.h"
 #include "ui/CustomWindow.h"
 #include "ui/ImageStrip.h"
@@ -27,17 +28,35 @@ public:
         bool draggable = true; // the caption strip moves the window
         bool topmost = true;
         bool titleBand = true; // banner and title label at the top of the panel
+        // A window opened over another of ours: it stays above its owner, and the owner
+        // takes no input while this one is shown modally.
+        HWND owner = nullptr;
+        // 0: the DPI of the monitor the window opens on.
+        UINT dpi = 0;
     };
+
+    // The frame at a DPI: the pieces that lie against the right and bottom edges are
+    // placed from those edges, so that they meet whatever the rounding.
+    struct Frame {
+        SIZE size; // of the whole window
+        int captionHeight;
+        int frameWidth;
+        RECT panel;
+        RECT closeButton;
+    };
+    static Frame FrameAt(SIZE designSize, UINT dpi) noexcept;
 
     static constexpr int CaptionHeight = 25;
     static constexpr int FrameWidth = 6;
+    static constexpr int CloseButtonTop = 6;
     // In the panel.
     static constexpr RECT TitleBounds{17, 13, 17 + 224, 13 + 23};
 
     // Shows the window, centred on the screen as it was built, without waiting.
     void Show();
     // Shows the window and returns once it has closed. Meanwhile its own message loop
-    // serves every window of this thread; a quit request ends it and is passed on.
+    // serves every window of this thread but the owner, which is disabled; a quit
+    // request ends it and is passed on.
     void ShowModal();
     // Ends the window: a modal one returns from ShowModal, any other is destroyed.
     void Close();
@@ -56,19 +75,33 @@ protected:
     // Handles the caption (when draggable), the size limit, closing and painting.
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& client) override;
+    // After the controls have taken up a new DPI: a window whose layout depends on
+    // measured texts lays them out again.
+    virtual void DpiChanged() {}
+
+public:
+    // Shows the window and all its controls at another DPI, at the same centre.
+    void ApplyDpi(UINT dpi) override;
 
 private:
+    struct Pieces {
+        ImageStrip caption;
+        ImageStrip captionEnd;
+        ImageStrip edgeLeft;
+        ImageStrip edgeRight;
+        ImageStrip edgeBottom;
+        ImageStrip cornerLeft;
+        ImageStrip cornerRight;
+    };
+    static Pieces PiecesAt(UINT dpi) noexcept;
+    void PlaceFrame() noexcept;
+
     SIZE m_size;
     bool m_draggable;
-    ImageStrip m_caption;
-    ImageStrip m_captionEnd;
-    ImageStrip m_edgeLeft;
-    ImageStrip m_edgeRight;
-    ImageStrip m_edgeBottom;
-    ImageStrip m_cornerLeft;
-    ImageStrip m_cornerRight;
+    Pieces m_pieces;
     ContentPanel m_panel;
     std::optional<PictureButton> m_closeButton;
     std::optional<Label> m_title;
+    HWND m_owner;
     bool m_modal = false;
 };

@@ -9,7 +9,7 @@
 class StringTable {
 public:
     // Every table holds the same keys; the tables check this against English when built.
-    static constexpr std::size_t KeyCount = 21;
+    static constexpr std::size_t KeyCount = 22;
 
     struct Entry {
         std::string_view key;

@@ -4,11 +4,10 @@ TextBox::TextBox(HWND parent, const RECT& bounds, int maxLength, bool password)
     : Window(CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"EDIT", L"",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL |
                                  (password ? ES_PASSWORD : 0),
-                             bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                             nullptr, GetModuleHandleW(nullptr), nullptr)),
-      m_font(CreatePixelFont(Font))
+                             0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr))
 {
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    Adopt(bounds, DpiOf(parent));
+    ApplyDpi(Dpi());
     SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(maxLength), 0);
     if (password) {
         // The system's own password character depends on its version and visual style.
@@ -18,6 +17,17 @@ TextBox::TextBox(HWND parent, const RECT& bounds, int maxLength, bool password)
 
 // The box goes with its parent window, and nothing tells this object when: it must not
 // destroy a handle that may by then belong to another window.
-TextBox::~TextBox() { m_window.release(); }
+TextBox::~TextBox()
+{
+    Forget();
+    m_window.release();
+}
+
+void TextBox::ApplyDpi(UINT dpi)
+{
+    m_font = CreatePixelFont(Font, dpi);
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    Window::ApplyDpi(dpi);
+}
 
 void TextBox::SetText(const std::wstring& text) noexcept { SetWindowTextW(Handle(), text.c_str()); }

@@ -22,6 +22,8 @@ public:
     void Clear() noexcept { SetText(std::wstring()); }
     void Focus() noexcept { SetFocus(Handle()); }
 
+    void ApplyDpi(UINT dpi) override;
+
 private:
     tl::unique_hfont m_font;
 };

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "RecordingShockState.h"
 #include "SimProvider.h"
 #include "TestSupport.h"
 #include "ui/StringTable.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -18,11 +20,12 @@ protected:
     testsupport::TestSettingsKey settingsKey;
     sim::Provider provider;
     WMI wmi{provider.Locator()};
+    testsupport::RecordingShockState shockState;
 };
 
 TEST_F(Form1Test, IsAHiddenTopLevelWindowFoundByItsTitle)
 {
-    Form1 form(wmi, settingsKey.Store());
+    Form1 form(wmi, settingsKey.Store(), shockState);
     const HWND window = form.Handle();
     ASSERT_NE(nullptr, window);
 
@@ -56,7 +59,7 @@ TEST_F(Form1Test, StartSubscribesAndResetsTheSharedFlags)
     halden.ModifyPassWord(1);
     halden.SetMsgIndex(2);
 
-    Form1 form(wmi, settingsKey.Store());
+    Form1 form(wmi, settingsKey.Store(), shockState);
 
     EXPECT_TRUE(provider.Subscribed());
     EXPECT_EQ(0, halden.GetBeepNow());
@@ -67,7 +70,7 @@ TEST_F(Form1Test, StartSubscribesAndResetsTheSharedFlags)
 
 TEST_F(Form1Test, MovementReportedByTheProviderSetsBeepNow)
 {
-    Form1 form(wmi, settingsKey.Store());
+    Form1 form(wmi, settingsKey.Store(), shockState);
     HaldenFunc halden;
 
     // A shock is not a movement.
@@ -87,7 +90,7 @@ TEST_F(Form1Test, MovementReportedByTheProviderSetsBeepNow)
 
 TEST_F(Form1Test, WholeWindowIsCaptionAndADoubleClickChangesNothing)
 {
-    Form1 form(wmi, settingsKey.Store());
+    Form1 form(wmi, settingsKey.Store(), shockState);
     const HWND window = form.Handle();
 
     RECT before{};
@@ -105,12 +108,9 @@ TEST_F(Form1Test, WholeWindowIsCaptionAndADoubleClickChangesNothing)
 
 TEST_F(Form1Test, CloseUnsubscribesDestroysTheWindowAndEndsTheLoop)
 {
-    Form1 form(wmi, settingsKey.Store());
+    Form1 form(wmi, settingsKey.Store(), shockState);
     const HWND window = form.Handle();
 
-    // The Exit item unsubscribes before it closes; the close handling's second call
-    // must find nothing left to cancel.
-    wmi.WMIEventUnRegister();
     SendMessageW(window, WM_CLOSE, 0, 0);
 
     EXPECT_EQ(1, provider.CancelCount());
@@ -138,7 +138,10 @@ Observed observed;
 void CALLBACK ReadMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(nullptr, timer);
-    observed.menuSeen = true;
+    // Only a timer that fires inside the menu's own loop has seen the menu open.
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof(gui);
+    observed.menuSeen = GetGUIThreadInfo(GetCurrentThreadId(), &gui) && (gui.flags & GUI_INMENUMODE) != 0;
     observed.hddItem = GetMenuState(observed.menu, Form1::menuItem1, MF_BYCOMMAND);
     observed.antiTheftItem = GetMenuState(observed.menu, Form1::menuItem2, MF_BYCOMMAND);
     EndMenu();
@@ -171,13 +174,14 @@ void ClickTrayIcon(const Form1& form, UINT button)
     observed.menu = form.ContextMenu();
     SetTimer(nullptr, 0, 100, &ReadMenuAndClose);
     SendMessageW(form.Handle(), NotifyIconEx::CallbackMessage, 1, button);
-    ASSERT_TRUE(testsupport::PumpUntil([] { return observed.menuSeen; }));
+    testsupport::PumpPending();
+    ASSERT_TRUE(observed.menuSeen) << "no menu opened";
 }
 
 TEST_F(Form1Test, TrayMenuStatesAreComputedAtEachClick)
 {
     settingsKey.Store().Write(Setting::HddProtectionEnabled, 1);
-    Form1 form(wmi, settingsKey.Store());
+    Form1 form(wmi, settingsKey.Store(), shockState);
     HaldenFunc halden;
 
     ClickTrayIcon(form, WM_RBUTTONUP);
@@ -206,7 +210,7 @@ TEST_F(Form1Test, TrayMenuStatesAreComputedAtEachClick)
 TEST_F(Form1Test, AFailedSwitchFromTheMenuKeepsTheRequestedState)
 {
     settingsKey.Store().Write(Setting::HddProtectionEnabled, 1);
-    Form1 form(wmi, settingsKey.Store());
+    Form1 form(wmi, settingsKey.Store(), shockState);
     ClickTrayIcon(form, WM_RBUTTONUP);
     ASSERT_TRUE(observed.hddItem & MF_CHECKED);
 
@@ -223,7 +227,7 @@ TEST_F(Form1Test, AFailedSwitchFromTheMenuKeepsTheRequestedState)
 TEST_F(Form1Test, StartAppliesTheStoredSettingAndExitUnsubscribesAndCloses)
 {
     settingsKey.Store().Write(Setting::HddProtectionEnabled, 0);
-    Form1 form(wmi, settingsKey.Store());
+    Form1 form(wmi, settingsKey.Store(), shockState);
     ASSERT_FALSE(provider.Calls().empty());
     EXPECT_EQ(L"SetHDDProtection", provider.Calls().front().method);
     EXPECT_EQ(0, provider.Calls().front().value);
@@ -234,8 +238,39 @@ TEST_F(Form1Test, StartAppliesTheStoredSettingAndExitUnsubscribesAndCloses)
 
     const HWND window = form.Handle();
     SendMessageW(window, WM_COMMAND, Form1::menuItem5, 0);
-    EXPECT_EQ(1, provider.CancelCount());
+    EXPECT_EQ(1, provider.CancelCount()) << "the close handling's second unsubscription finds nothing to cancel";
     EXPECT_FALSE(IsWindow(window));
+}
+
+// Closing the window, or a Form1 that goes out of scope with its window (a loop that ended
+// on a quit request), ends a running reaction's shock state and tells the loop to end;
+// the destruction runs on the whole object.
+TEST_F(Form1Test, EndingDuringAShockLeavesTheDriveWithoutAShock)
+{
+    for (const bool destroyed : {false, true}) {
+        SCOPED_TRACE(destroyed ? "destroyed" : "closed");
+        shockState.sent.clear();
+        {
+            Form1 form(wmi, settingsKey.Store(), shockState);
+            SendMessageW(form.Handle(), WM_TL_SHOCK, 0, 0);
+            ASSERT_EQ(std::vector<int>{1}, shockState.sent);
+            if (!destroyed) {
+                SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+                EXPECT_EQ(nullptr, form.Handle());
+            }
+        }
+        EXPECT_EQ((std::vector<int>{1, 0}), shockState.sent);
+        EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));
+        MSG message;
+        EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    }
+
+    // Without a shock in progress nothing is sent.
+    shockState.sent.clear();
+    {
+        Form1 form(wmi, settingsKey.Store(), shockState);
+    }
+    EXPECT_TRUE(shockState.sent.empty());
 }
 
 } // namespace

@@ -1,8 +1,13 @@
 #include "app/TremorlinkMain.h"
 
+#include "RecordingShockState.h"
 #include "SimProvider.h"
 #include "TestSupport.h"
+#include "app/Form1.h"
 #include "platform/WMI.h"
+
+#include <memory>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +15,8 @@ namespace {
 
 bool NotAdministrator() { return false; }
 bool Administrator() { return true; }
+// The tests never reach the system volume.
+std::unique_ptr<ShockStateControl> NoVolume() { return std::make_unique<testsupport::RecordingShockState>(); }
 
 class TremorlinkMainTest : public ::testing::Test {
 protected:
@@ -20,7 +27,7 @@ protected:
 
 TEST_F(TremorlinkMainTest, WithoutAdministratorRightsEndsAtOnceWithoutAWindow)
 {
-    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &NotAdministrator));
+    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &NotAdministrator, &NoVolume));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));
     EXPECT_FALSE(provider.Subscribed());
     EXPECT_TRUE(provider.Calls().empty());
@@ -32,7 +39,7 @@ TEST_F(TremorlinkMainTest, BesideARunningCopyEndsAtOnceAndLeavesItAlone)
                                          nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(nullptr, running);
 
-    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator));
+    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator, &NoVolume));
     EXPECT_TRUE(IsWindow(running));
     EXPECT_FALSE(IsWindowVisible(running)) << "the running copy is not brought forward";
     EXPECT_FALSE(provider.Subscribed());
@@ -50,9 +57,45 @@ TEST_F(TremorlinkMainTest, RunsUntilTheMainWindowIsClosed)
     // Fires inside the message loop, once the main window exists.
     ASSERT_NE(0u, SetTimer(nullptr, 0, 50, &CloseMainWindow));
 
-    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator));
+    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator, &NoVolume));
     EXPECT_EQ(1, provider.CancelCount());
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));
+}
+
+// Refuses to make any window of the main window's class.
+LRESULT CALLBACK RefuseMainWindow(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (code == HCBT_CREATEWND) {
+        const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+        if (!IS_INTRESOURCE(create->lpcs->lpszClass) && std::wstring(create->lpcs->lpszClass) == Form1::ClassName) {
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool gaveUpWaiting = false;
+
+void CALLBACK GiveUpWaiting(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    gaveUpWaiting = true;
+    PostQuitMessage(1);
+}
+
+TEST_F(TremorlinkMainTest, EndsWhenTheMainWindowCannotBeMade)
+{
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, &RefuseMainWindow, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    // Should the loop wait for a window that does not exist, this ends it.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 5000, &GiveUpWaiting);
+
+    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator, &NoVolume));
+    UnhookWindowsHookEx(hook);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(gaveUpWaiting) << "the entry waited in its loop";
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));
+    EXPECT_FALSE(provider.Subscribed()) << "nothing was started";
 }
 
 } // namespace

@@ -247,4 +247,114 @@ TEST_F(SetPWTest, ValidEntriesThatCannotBeStoredLeaveTheDialogOpenWithEmptyBoxes
     EXPECT_EQ(L"", unwritable.ReadUserPassword());
 }
 
+std::wstring WarningMessage()
+{
+    const HWND panel = ChildWindowFromPoint(Warning(), {200, 100});
+    const HWND message = ChildWindowFromPointEx(panel, {150, 100}, CWP_SKIPINVISIBLE);
+    wchar_t text[256] = {};
+    GetWindowTextW(message, text, 256);
+    return text;
+}
+
+int OpenWarnings()
+{
+    int count = 0;
+    EnumWindows(
+        [](HWND window, LPARAM counter) noexcept -> BOOL {
+            wchar_t title[64] = {};
+            GetWindowTextW(window, title, 64);
+            if (std::wstring(title) == WarningForm::Title) {
+                ++*reinterpret_cast<int*>(counter);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+TEST_F(SetPWTest, TheWarningIsModalOverTheDialogAndGivesItBackItsFocus)
+{
+    SetPW dialog(key.Store());
+    const HWND dialogWindow = dialog.Handle();
+    const HWND firstBox = dialog.FirstBox().Handle();
+    HWND owner = nullptr;
+    bool dialogEnabled = true;
+    int warningsAfterSecondOk = 0;
+    bool enabledAfter = false;
+    HWND activeAfter = nullptr;
+    HWND focusAfter = nullptr;
+    Script script({Enter(dialog, L"abc", L"abc"), Steps({WaitFor([] { return Warning() != nullptr; }), Do([&] {
+                                                             owner = GetWindow(Warning(), GW_OWNER);
+                                                             dialogEnabled = IsWindowEnabled(dialog.Handle()) != FALSE;
+                                                             // Out of the way of the dialog's OK.
+                                                             SetWindowPos(Warning(), nullptr, 0, 0, 0, 0,
+                                                                          SWP_NOSIZE | SWP_NOZORDER);
+                                                         })}),
+                   ClickAt([&dialog] { return CentreOf(dialog.OkButton().Handle()); }),
+                   Steps({Do([&] { warningsAfterSecondOk = OpenWarnings(); })}), ClickAt(WarningRetry),
+                   Steps({WaitFor([] { return Warning() == nullptr; }), Do([&] {
+                              enabledAfter = IsWindowEnabled(dialog.Handle()) != FALSE;
+                              activeAfter = GetActiveWindow();
+                              focusAfter = GetFocus();
+                          })}),
+                   ClickAt([&dialog] { return CentreOf(dialog.CancelButton().Handle()); })},
+                  {WarningForm::Title, SetPW::Title});
+    dialog.ShowModal();
+
+    ASSERT_TRUE(script.Done());
+    EXPECT_EQ(dialogWindow, owner);
+    EXPECT_FALSE(dialogEnabled) << "the dialog takes no input under its warning";
+    EXPECT_EQ(1, warningsAfterSecondOk) << "a click on the dialog's OK opened a second warning";
+    EXPECT_TRUE(enabledAfter);
+    EXPECT_EQ(dialogWindow, activeAfter);
+    EXPECT_EQ(firstBox, focusAfter);
+}
+
+TEST_F(SetPWTest, EntriesSetWithoutTypingAreCheckedToo)
+{
+    // A message can put any text into the boxes: more than eight characters, or letters
+    // that the thread's code page would store as "?".
+    struct Case {
+        const wchar_t* text;
+        const char* messageKey;
+    };
+    const Case cases[] = {
+        {L"abcdefghij", "Wrong_Pwd_Info"},
+        {L"\u041F\u0430\u0440\u043E\u043B\u044C", "Pwd_Chars_Invalid"},
+    };
+    const LCID previous = GetThreadLocale();
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+    const StringTable& texts = *SelectUserLanguage().table;
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.messageKey);
+        SetPW dialog(key.Store());
+        std::wstring message;
+        Script script({Steps({Do([&] {
+                           SetWindowTextW(dialog.FirstBox().Handle(), entry.text);
+                           SetWindowTextW(dialog.SecondBox().Handle(), entry.text);
+                       })}),
+                       ClickAt([&dialog] { return CentreOf(dialog.OkButton().Handle()); }),
+                       Steps({WaitFor([] { return Warning() != nullptr; }), Do([&] { message = WarningMessage(); })}),
+                       ClickAt(WarningCancel)},
+                      {WarningForm::Title, SetPW::Title});
+        dialog.ShowModal();
+
+        ASSERT_TRUE(script.Done());
+        EXPECT_EQ(texts.GetString(entry.messageKey), message);
+        EXPECT_EQ(L"", key.Store().ReadUserPassword());
+    }
+    SetThreadLocale(previous);
+}
+
+TEST_F(SetPWTest, AQuitRequestEndsTheDialogAndGivesTheMenuItsItemBack)
+{
+    {
+        SetPW dialog(key.Store());
+        Script script({Steps({Do([] { PostQuitMessage(0); })})}, {SetPW::Title});
+        dialog.ShowModal();
+        EXPECT_EQ(1, flags.GetModifyPassWord()) << "still the dialog's";
+    }
+    EXPECT_EQ(0, flags.GetModifyPassWord());
+}
+
 } // namespace

@@ -150,3 +150,38 @@ TEST(SettingsStore, NothingIsCachedBetweenAccesses)
 }
 
 } // namespace
+
+namespace {
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+bool KeyExistsInView(const wchar_t* subKey, REGSAM view)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+TEST(SettingsStore, BothBuildsUseTheNativeRegistryView)
+{
+    // HKEY_LOCAL_MACHINE\Software is the part that 64-bit Windows shows a 32-bit program
+    // in a view of its own; only a test prefix may have keys written there.
+    if (!UnderWine()) {
+        GTEST_SKIP() << "writes under HKEY_LOCAL_MACHINE, which only our own Wine prefixes may have";
+    }
+    constexpr wchar_t subKey[] = L"Software\\QuenTremorlinkTests\\NativeView";
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, subKey, view, 0);
+    }
+    const SettingsStore store(HKEY_LOCAL_MACHINE, subKey);
+    ASSERT_TRUE(store.Write(Setting::CloseLid, 2));
+    EXPECT_EQ(2, store.Read(Setting::CloseLid));
+    EXPECT_TRUE(KeyExistsInView(subKey, KEY_WOW64_64KEY));
+    EXPECT_FALSE(KeyExistsInView(subKey, KEY_WOW64_32KEY)) << "the x86 build wrote WOW6432Node";
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, subKey, KEY_WOW64_64KEY, 0);
+}
+
+} // namespace

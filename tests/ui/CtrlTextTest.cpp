@@ -46,6 +46,7 @@ TEST(CtrlText, EnglishHoldsEveryKeyWithItsExactText)
         {"No_Shock", L"No shock or vibration, HDD is functional"},
         {"OK", L"OK"},
         {"Pwd", L"Password:"},
+        {"Pwd_Chars_Invalid", L"The password contains characters that cannot be used; use letters and digits"},
         {"Pwd_Verify", L"Please enter password to disable Anti-Theft"},
         {"Retry", L"Retry"},
         {"Shcoked", L"Shock or vibration detected, HDD protected"},
@@ -110,7 +111,8 @@ TEST(CtrlText, EveryOtherTableIsTranslated)
         }
         SCOPED_TRACE(name);
         for (const char* key :
-             {"Create_New_Pwd", "First_Launch", "No_Shock", "Pwd_Verify", "Shcoked", "Unattended", "Wrong_Pwd_Info"}) {
+             {"Create_New_Pwd", "First_Launch", "No_Shock", "Pwd_Chars_Invalid", "Pwd_Verify", "Shcoked", "Unattended",
+              "Wrong_Pwd_Info"}) {
             EXPECT_NE(CtrlText_enUS.GetString(key), table->GetString(key)) << key;
         }
     }

@@ -6,6 +6,7 @@
 #include "ui/Label.h"
 #include "ui/PictureBox.h"
 #include "ui/PictureButton.h"
+#include "ui/Dpi.h"
 #include "ui/PixelFont.h"
 #include "ui/TextBox.h"
 
@@ -433,7 +434,7 @@ TEST_F(SkinnedWindowTest, LabelThatSizesItselfShowsItsWholeTextAndKeepsItsPlace)
     TestDialog dialog;
     Label caption(dialog.Panel().Handle(), {23, 86, 24, 87}, Label::Body);
     caption.SetAutoSize(true);
-    const tl::unique_hfont font = CreatePixelFont(Label::Body.font);
+    const tl::unique_hfont font = CreatePixelFont(Label::Body.font, DesignDpi);
     for (const std::wstring text : {L"New Password:", L"Confirm Password:", L"Kennwort best\u00e4tigen:"}) {
         caption.SetText(text);
         const RECT bounds = caption.Bounds();

@@ -101,7 +101,7 @@ int main()
         saved &= Photograph(dialog, prefix + L"SetPW-" + language + L".bmp");
     }
     {
-        WarningForm warning;
+        WarningForm warning(nullptr);
         warning.SecondMessage().SetVisible(false);
         saved &= Photograph(warning, prefix + L"WarningForm-" + language + L".bmp");
     }
