@@ -10,7 +10,7 @@
 #define IDI_TRAY4 105
 #define IDI_TRAY5 106
 
-// The skinned windows' artwork (made by tools/make_skin.py): the frame pieces, the
+// The skinned windows' artwork (made by tools/make_artwork): the frame pieces, the
 // banners and the logo, and the image strips of the buttons and the status icons.
 #define IDB_CAPTION 201
 #define IDB_CAPTION_END 202
@@ -26,6 +26,6 @@
 #define IDB_CLOSE_BUTTON 212
 #define IDB_STATUS_ICONS 213
 
-// Each bitmap above is also drawn at 150 and 200 percent, under its id plus these.
+// Added to an IDB_ ID, the same picture drawn for 150 % and for 200 % of the normal size.
 #define IDB_SCALE_150 100
 #define IDB_SCALE_200 200
