@@ -1,5 +1,8 @@
 #include "ui/Label.h"
 
+#include "ui/Dpi.h"
+
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -43,6 +46,27 @@ void Label::Place() noexcept
     CustomWindow::Place();
     if (m_autoSize) {
         FitToText();
+    } else if (m_growRight > m_design.right) {
+        GrowToText();
+    }
+}
+
+void Label::SetGrowRight(LONG designRight)
+{
+    m_growRight = designRight;
+    Place();
+}
+
+void Label::GrowToText()
+{
+    const SIZE text = TextExtent();
+    const RECT bounds = Bounds();
+    // A little room after the last letter, as a text that fits its design width has.
+    const LONG needed = text.cx + Scale(4, Dpi());
+    const LONG limit = Scale(m_growRight, Dpi()) - bounds.left;
+    if (needed > bounds.right - bounds.left) {
+        SetWindowPos(Handle(), nullptr, 0, 0, std::min(needed, limit), bounds.bottom - bounds.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -61,9 +85,7 @@ int Label::WrappedTextHeight() const
 void Label::SetText(const std::wstring& text)
 {
     SetWindowTextW(Handle(), text.c_str());
-    if (m_autoSize) {
-        FitToText();
-    }
+    Place();
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -76,6 +98,12 @@ void Label::SetAutoSize(bool autoSize)
 }
 
 void Label::FitToText()
+{
+    const SIZE text = TextExtent();
+    SetWindowPos(Handle(), nullptr, 0, 0, text.cx, text.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE Label::TextExtent() const
 {
     // Measured on a memory DC: the same font metrics as on the screen, without borrowing
     // the window's DC.
@@ -94,7 +122,7 @@ void Label::FitToText()
     }
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc.get(), &metrics);
-    SetWindowPos(Handle(), nullptr, 0, 0, width, metrics.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return {width, metrics.tmHeight};
 }
 
 void Label::Paint(HDC dc, const RECT& client)

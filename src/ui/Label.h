@@ -33,6 +33,10 @@ public:
     // each new text; only its top-left corner stays where it was put.
     void SetAutoSize(bool autoSize);
 
+    // A one-line label whose text is longer than its design width grows to the right to
+    // show it, up to this design x (a translated title, for instance).
+    void SetGrowRight(LONG designRight);
+
     // The height, in pixels, that the text takes wrapped at the label's width.
     int WrappedTextHeight() const;
 
@@ -44,8 +48,12 @@ protected:
 
 private:
     void FitToText();
+    void GrowToText();
+    // The one-line text's width and the font's line height, in pixels.
+    SIZE TextExtent() const;
 
     Style m_style;
     tl::unique_hfont m_font;
     bool m_autoSize = false;
+    LONG m_growRight = 0;
 };

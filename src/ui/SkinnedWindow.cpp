@@ -91,6 +91,8 @@ SkinnedWindow::SkinnedWindow(const Options& options)
     if (options.titleBand) {
         m_panel.SetPicture(IDB_TITLE_BANNER);
         m_title.emplace(m_panel.Handle(), TitleBounds, Label::Title);
+        // A longer translated title takes the banner's room, short of the panel's edge.
+        m_title->SetGrowRight(options.size.cx - 2 * FrameWidth - TitleBounds.left);
     }
     PlaceFrame();
 }

@@ -1,11 +1,14 @@
 // Shows each window of the program in the user's language and saves a picture of it, so
 // that anyone can look at every window without clicking through the program. Run by
-// scripts/screenshots once per language; the first argument is the folder for the
-// pictures, the second the language's name used in their file names.
+// scripts/screenshots once per language and DPI; the first argument is the folder for
+// the pictures, the second the language's name used in their file names, which also
+// carry the DPI the windows were shown at.
 #include "platform/SettingsStore.h"
 #include "password/SetPW.h"
 #include "password/WarningForm.h"
+#include "ui/LanguageSelection.h"
 #include "platform/Handles.h"
+#include "ui/Dpi.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -90,8 +93,11 @@ int main()
         std::fputs("usage: TremorlinkScreenshots FOLDER LANGUAGE\n", stderr);
         return 2;
     }
+    // Aware of the DPI, as Tremorlink.exe is by its manifest: shown at the screen's DPI,
+    // not stretched by the system.
+    SetProcessDPIAware();
     const std::wstring prefix = std::wstring(argv[1]) + L"\\";
-    const std::wstring language = argv[2];
+    const std::wstring language = std::wstring(argv[2]) + L"-" + std::to_wstring(DpiOfPrimaryMonitor());
     LocalFree(argv);
     bool saved = true;
     {
@@ -104,6 +110,12 @@ int main()
         WarningForm warning(nullptr);
         warning.SecondMessage().SetVisible(false);
         saved &= Photograph(warning, prefix + L"WarningForm-" + language + L".bmp");
+    }
+    {
+        WarningForm warning(nullptr);
+        warning.SecondMessage().SetVisible(false);
+        warning.SetMessage(SelectUserLanguage().table->GetString("Pwd_Chars_Invalid"));
+        saved &= Photograph(warning, prefix + L"WarningFormChars-" + language + L".bmp");
     }
     return saved ? 0 : 1;
 }
