@@ -59,6 +59,15 @@ RECT CloseButtonBounds(SIZE size) noexcept
     return {right - PictureButton::CloseSize.cx, top, right, top + PictureButton::CloseSize.cy};
 }
 
+// Every control of ours, at any depth; windows of other kinds have no design bounds.
+BOOL CALLBACK ApplyDpiToControl(HWND child, LPARAM dpi) noexcept
+{
+    if (Window* control = Window::FromHandle(child)) {
+        control->ApplyDpi(static_cast<UINT>(dpi));
+    }
+    return TRUE;
+}
+
 } // namespace
 
 SkinnedWindow::Frame SkinnedWindow::FrameAt(SIZE designSize, UINT dpi) noexcept
@@ -102,15 +111,7 @@ void SkinnedWindow::ApplyDpi(UINT dpi)
     const RECT before = Bounds();
     SetTopLevelDpi(dpi);
     m_pieces = PiecesAt(dpi);
-    EnumChildWindows(
-        Handle(),
-        [](HWND child, LPARAM newDpi) noexcept -> BOOL {
-            if (Window* control = FromHandle(child)) {
-                control->ApplyDpi(static_cast<UINT>(newDpi));
-            }
-            return TRUE;
-        },
-        static_cast<LPARAM>(dpi));
+    EnumChildWindows(Handle(), &ApplyDpiToControl, static_cast<LPARAM>(dpi));
     PlaceFrame();
     DpiChanged();
     const SIZE size = FrameAt(m_size, dpi).size;

@@ -256,19 +256,20 @@ std::wstring WarningMessage()
     return text;
 }
 
+BOOL CALLBACK CountWarning(HWND window, LPARAM counter) noexcept
+{
+    wchar_t title[64] = {};
+    GetWindowTextW(window, title, 64);
+    if (std::wstring(title) == WarningForm::Title) {
+        ++*reinterpret_cast<int*>(counter);
+    }
+    return TRUE;
+}
+
 int OpenWarnings()
 {
     int count = 0;
-    EnumWindows(
-        [](HWND window, LPARAM counter) noexcept -> BOOL {
-            wchar_t title[64] = {};
-            GetWindowTextW(window, title, 64);
-            if (std::wstring(title) == WarningForm::Title) {
-                ++*reinterpret_cast<int*>(counter);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    EnumWindows(&CountWarning, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
