@@ -9,6 +9,7 @@
 #include <wbemcli.h>
 
 #include <chrono>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -29,6 +30,7 @@ public:
     ~SettingsKeyRemover() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink"); }
 };
 using testsupport::StartTremorlink;
+using testsupport::UnderWine;
 using testsupport::WaitForExit;
 using testsupport::WaitForMainWindow;
 using testsupport::WindowsPath;
@@ -39,8 +41,6 @@ constexpr DWORD Unreachable = 2;
 constexpr DWORD Usage = 3;
 
 constexpr char Subscription[] = R"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
-
-bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 std::wstring GuidText(REFCLSID clsid)
 {
@@ -165,7 +165,8 @@ bool HasLine(const std::string& text, const std::string& line)
 }
 
 // The real program on the simulated sensor, started with a stored hard-drive protection
-// setting; it is ended when the test ends, whatever happened.
+// setting; it is ended when the test ends, whatever happened. The registry is changed
+// only once the test knows it runs in its Wine prefix.
 class SimulatedSensorExe : public ::testing::Test {
 protected:
     void SetUp() override
@@ -173,6 +174,8 @@ protected:
         if (!UnderWine()) {
             GTEST_SKIP() << "puts a simulated provider in place of WMI, which only our own Wine prefixes may have";
         }
+        removeSettings.emplace();
+        provider.emplace();
     }
 
     void TearDown() override
@@ -186,7 +189,7 @@ protected:
     void StartWithStoredSetting(int hddProtectionEnabled)
     {
         ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, hddProtectionEnabled));
-        ASSERT_TRUE(provider.InPlace());
+        ASSERT_TRUE(provider->InPlace());
         program = StartTremorlink();
         ASSERT_TRUE(program);
         window = WaitForMainWindow(program.get());
@@ -196,10 +199,10 @@ protected:
             << "the stored setting reaches the provider at start";
     }
 
-    // The program's own settings key in this test prefix.
+    // The program's own settings key in this test prefix; the store opens it only when used.
     const SettingsStore settings;
-    const SettingsKeyRemover removeSettings;
-    const SimulatedProviderInPlace provider;
+    std::optional<SettingsKeyRemover> removeSettings;
+    std::optional<SimulatedProviderInPlace> provider;
     tl::unique_handle program;
     HWND window = nullptr;
 };
