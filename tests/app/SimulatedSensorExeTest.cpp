@@ -135,16 +135,17 @@ ToolRun RunSensorTool(const std::string& arguments)
     return run;
 }
 
-bool HasLine(const std::string& text, const std::string& line)
+int CountLines(const std::string& text, const std::string& line)
 {
+    int count = 0;
     std::istringstream lines(text);
     for (std::string candidate; std::getline(lines, candidate);) {
-        if (candidate == line) {
-            return true;
-        }
+        count += candidate == line ? 1 : 0;
     }
-    return false;
+    return count;
 }
+
+bool HasLine(const std::string& text, const std::string& line) { return CountLines(text, line) > 0; }
 
 // Asks for the provider's log until it shows the line; the failure shows the last log.
 ::testing::AssertionResult LogShows(const std::string& line, std::chrono::milliseconds timeout = 15s)
@@ -237,6 +238,24 @@ TEST_F(SimulatedSensorExe, TheProgramSubscribesAndTakesEventsFromTheSensorTool)
     EXPECT_EQ(0u, WaitForExit(program.get()));
     // The control channel lives in the program and ends with it.
     EXPECT_EQ(Unreachable, RunSensorTool("log").exitCode);
+}
+
+TEST_F(SimulatedSensorExe, TheShockOverMessageReportsTheEventFinished)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithStoredSetting(1));
+    const ToolRun before = RunSensorTool("log");
+    ASSERT_EQ(Done, before.exitCode);
+    ASSERT_FALSE(HasLine(before.output, "FinishProcessEvent uStatus=1")) << before.output;
+
+    // As any program may post it, with no shock before.
+    ASSERT_TRUE(PostMessageA(window, 0x0B02, 0, 0));
+    ASSERT_TRUE(LogShows("FinishProcessEvent uStatus=1"));
+    const ToolRun after = RunSensorTool("log");
+    EXPECT_EQ(1, CountLines(after.output, "FinishProcessEvent uStatus=1")) << after.output;
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(program.get(), 0)) << "the program ended";
+
+    ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
+    EXPECT_EQ(0u, WaitForExit(program.get()));
 }
 
 TEST_F(SimulatedSensorExe, AShockIsReportedFinishedAfterTheFiveSecondReaction)
