@@ -82,7 +82,8 @@ void ProviderState::Record(MethodCall call)
     std::wstring line = LogLine(call);
     const std::lock_guard lock(m_mutex);
     m_calls.push_back(std::move(call));
-    m_log.push_back(std::move(line));
+    m_log.push_back(line);
+    AddToTimeline(std::move(line));
 }
 
 std::vector<MethodCall> ProviderState::Calls() const
@@ -94,13 +95,32 @@ std::vector<MethodCall> ProviderState::Calls() const
 void ProviderState::Note(std::wstring line)
 {
     const std::lock_guard lock(m_mutex);
-    m_log.push_back(std::move(line));
+    m_log.push_back(line);
+    AddToTimeline(std::move(line));
 }
 
 std::vector<std::wstring> ProviderState::Log() const
 {
     const std::lock_guard lock(m_mutex);
     return m_log;
+}
+
+void ProviderState::NoteDelivery(std::wstring line)
+{
+    const std::lock_guard lock(m_mutex);
+    AddToTimeline(std::move(line));
+}
+
+std::vector<TimedLine> ProviderState::Timeline() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_timeline;
+}
+
+void ProviderState::AddToTimeline(std::wstring line)
+{
+    const auto at = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_madeAt);
+    m_timeline.push_back({at, std::move(line)});
 }
 
 void ProviderState::FailSubscription(HRESULT result)

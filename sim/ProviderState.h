@@ -2,12 +2,14 @@
 // What the simulated provider's objects share: how the provider is set to behave, what
 // it has received, and the subscription it holds. Its objects call it from any thread.
 #include "MethodCall.h"
+#include "TimedLine.h"
 
 #include <windows.h>
 #include <wbemcli.h>
 #include <wrl/client.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -34,6 +36,10 @@ public:
     // Adds a line to the log for a call that is not an ExecMethod.
     void Note(std::wstring line);
     std::vector<std::wstring> Log() const;
+    // Adds a line to the timeline only: the log shows what the program asked for.
+    void NoteDelivery(std::wstring line);
+    // Every line of the log and every delivery, in order, each with its time.
+    std::vector<TimedLine> Timeline() const;
 
     void FailSubscription(HRESULT result);
     // Holds the sink unless subscriptions are set to fail or one is held already.
@@ -51,6 +57,10 @@ public:
     int LiveStubs() const noexcept;
 
 private:
+    // The caller holds m_mutex.
+    void AddToTimeline(std::wstring line);
+
+    const std::chrono::steady_clock::time_point m_madeAt = std::chrono::steady_clock::now();
     mutable std::mutex m_mutex;
     bool m_namespaceMissing = false;
     bool m_absent = false;
@@ -58,6 +68,7 @@ private:
     int m_fireGEventErrorCode = 0;
     std::vector<MethodCall> m_calls;
     std::vector<std::wstring> m_log;
+    std::vector<TimedLine> m_timeline;
     HRESULT m_subscriptionResult = WBEM_S_NO_ERROR;
     Microsoft::WRL::ComPtr<IWbemObjectSink> m_subscriber;
     LONG m_subscriptionFlags = 0;

@@ -63,6 +63,9 @@ std::optional<SensorCommand> SensorCommand::Parse(std::string_view text)
     if (words.size() == 1 && words[0] == "log") {
         return SensorCommand{Kind::Log, 0};
     }
+    if (words.size() == 1 && words[0] == "timeline") {
+        return SensorCommand{Kind::Timeline, 0};
+    }
     if (words.size() == 2 && words[0] == "event") {
         if (const std::optional<int> shock = ShockNumber(words[1])) {
             return SensorCommand{Kind::Event, *shock};

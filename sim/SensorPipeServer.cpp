@@ -4,7 +4,6 @@
 #include "SensorPipe.h"
 #include "platform/Handles.h"
 
-#include <sstream>
 #include <thread>
 
 namespace sim {
@@ -32,13 +31,6 @@ std::string Reply(std::string_view status, std::string_view text)
     return reply;
 }
 
-std::string ShockText(int uShock)
-{
-    std::ostringstream text;
-    text << "0x" << std::hex << std::uppercase << static_cast<unsigned>(uShock);
-    return text.str();
-}
-
 } // namespace
 
 SensorPipeServer::SensorPipeServer(Provider& provider) : m_provider(provider)
@@ -59,10 +51,17 @@ std::string SensorPipeServer::Answer(std::string_view request) const
         }
         return Reply(ReplyDone, lines);
     }
+    if (command->kind == SensorCommand::Kind::Timeline) {
+        std::string lines;
+        for (const TimedLine& entry : m_provider.Timeline()) {
+            lines += std::to_string(entry.at.count()) + " ms " + Narrow(entry.line) + '\n';
+        }
+        return Reply(ReplyDone, lines);
+    }
     if (!m_provider.FireEvents({command->uShock})) {
         return Reply(ReplyRefused, "nobody is subscribed to GSensorEvent, so the event was not fired\n");
     }
-    return Reply(ReplyDone, "GSensorEvent uShock=" + ShockText(command->uShock) + " delivered\n");
+    return Reply(ReplyDone, Narrow(DeliveredLine(command->uShock)) + '\n');
 }
 
 void SensorPipeServer::Serve() const noexcept

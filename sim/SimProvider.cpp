@@ -6,6 +6,7 @@
 #include "Locator.h"
 #include "ProviderState.h"
 
+#include <sstream>
 #include <thread>
 
 using Microsoft::WRL::ComPtr;
@@ -52,6 +53,8 @@ std::vector<MethodCall> Provider::Calls() const { return m_state->Calls(); }
 
 std::vector<std::wstring> Provider::Log() const { return m_state->Log(); }
 
+std::vector<TimedLine> Provider::Timeline() const { return m_state->Timeline(); }
+
 bool Provider::Subscribed() const
 {
     return m_state->Subscriber() && m_state->SubscriptionFlags() == WBEM_FLAG_SEND_STATUS;
@@ -83,7 +86,20 @@ bool Provider::FireEvents(const std::vector<std::optional<int>>& shocks)
         }
     });
     delivery.join();
+    for (const std::optional<int>& shock : shocks) {
+        m_state->NoteDelivery(DeliveredLine(shock));
+    }
     return true;
+}
+
+std::wstring DeliveredLine(std::optional<int> uShock)
+{
+    if (!uShock) {
+        return L"GSensorEvent without uShock delivered";
+    }
+    std::wostringstream line;
+    line << L"GSensorEvent uShock=0x" << std::hex << std::uppercase << static_cast<unsigned>(*uShock) << L" delivered";
+    return line.str();
 }
 
 ComPtr<IWbemClassObject> MakeEvent(std::optional<int> uShock)

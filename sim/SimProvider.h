@@ -5,6 +5,7 @@
 // apartment that WMI clients need and Wine lacks. It records what it receives and fires
 // events from a thread of its own, as WMI would.
 #include "MethodCall.h"
+#include "TimedLine.h"
 
 #include <windows.h>
 #include <wbemcli.h>
@@ -61,6 +62,9 @@ public:
     bool Subscribed() const;
     // The flags of the held subscription, 0 when there is none.
     LONG SubscriptionFlags() const;
+    // The lines of Log() and one line per event delivered by FireEvents
+    // ("GSensorEvent uShock=0x501 delivered"), in order, each with its time.
+    std::vector<TimedLine> Timeline() const;
     // CancelAsyncCall calls that found the subscribed sink.
     int CancelCount() const;
     // Stubs of the unsecured apartment not yet released.
@@ -78,6 +82,10 @@ private:
     HRESULT m_registration = E_FAIL;
     DWORD m_apartmentCookie = 0;
 };
+
+// How the timeline shows one delivered event: "GSensorEvent uShock=0x501 delivered", or
+// "GSensorEvent without uShock delivered".
+std::wstring DeliveredLine(std::optional<int> uShock);
 
 // A GSensorEvent object for direct Indicate tests: uShock as a VT_I4, or none at all.
 Microsoft::WRL::ComPtr<IWbemClassObject> MakeEvent(std::optional<int> uShock);

@@ -24,11 +24,13 @@ constexpr int Usage = 3;
 // The server takes one client at a time; another one is served within milliseconds.
 constexpr DWORD BusyWaitMs = 5000;
 
-constexpr char UsageText[] = "usage: TremorlinkSensor shock|move|event N|log\n"
-                             "  shock    fires one GSensorEvent with uShock 0x501 (a shock)\n"
-                             "  move     fires one GSensorEvent with uShock 0x502 (a movement)\n"
-                             "  event N  fires one GSensorEvent with uShock N (decimal or 0x hexadecimal)\n"
-                             "  log      shows the provider calls the program made so far, one per line\n";
+constexpr char UsageText[] = "usage: TremorlinkSensor shock|move|event N|log|timeline\n"
+                             "  shock     fires one GSensorEvent with uShock 0x501 (a shock)\n"
+                             "  move      fires one GSensorEvent with uShock 0x502 (a movement)\n"
+                             "  event N   fires one GSensorEvent with uShock N (decimal or 0x hexadecimal)\n"
+                             "  log       shows the provider calls the program made so far, one per line\n"
+                             "  timeline  shows those calls and the events delivered, one per line, each after\n"
+                             "            its time in milliseconds since the provider started\n";
 
 void Print(std::FILE* stream, std::string_view text)
 {

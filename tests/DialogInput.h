@@ -48,6 +48,8 @@ inline void SendMouse(DWORD flags, POINT screen = {})
 }
 
 inline void MoveTo(POINT screen) { SendMouse(MOUSEEVENTF_MOVE, screen); }
+inline void Press() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
+inline void Release() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
 inline POINT OnScreen(HWND window, POINT client)
 {
@@ -66,8 +68,7 @@ inline POINT CentreOf(HWND window)
 // when the step runs, so the window it lies in may open meanwhile.
 inline std::vector<Step> ClickAt(std::function<POINT()> where)
 {
-    return {Do([where] { MoveTo(where()); }), Do([] { SendMouse(MOUSEEVENTF_LEFTDOWN); }),
-            Do([] { SendMouse(MOUSEEVENTF_LEFTUP); })};
+    return {Do([where] { MoveTo(where()); }), Do(Press), Do(Release)};
 }
 
 inline void Stroke(WORD key)
@@ -95,7 +96,9 @@ inline Step PressKey(WORD key)
 }
 
 // Runs its steps one per tick. Should a step wait in vain, it asks the named windows to
-// close, so that a failing test ends instead of hanging in a modal loop.
+// close, so that a failing test ends instead of hanging in a modal loop. A timer message
+// comes only when no other message is waiting, so each step finds the input of the steps
+// before it handled. The script made last runs; one made before it no longer ticks.
 class Script {
 public:
     Script(std::initializer_list<std::vector<Step>> parts, std::vector<const wchar_t*> windowsToClose)
@@ -113,8 +116,10 @@ public:
     ~Script()
     {
         KillTimer(nullptr, m_timer);
-        s_running = nullptr;
-        SendMouse(MOUSEEVENTF_LEFTUP);
+        if (s_running == this) {
+            s_running = nullptr;
+        }
+        Release();
         testsupport::PumpPending();
     }
 
@@ -130,10 +135,10 @@ public:
     }
 
 private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) noexcept
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) noexcept
     {
         Script* script = s_running;
-        if (script == nullptr || script->Done() || script->m_timedOut) {
+        if (script == nullptr || timer != script->m_timer || script->Done() || script->m_timedOut) {
             return;
         }
         if (std::chrono::steady_clock::now() > script->m_deadline) {

@@ -9,6 +9,7 @@
 #include <wbemcli.h>
 
 #include <chrono>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -29,6 +30,7 @@ public:
     ~SettingsKeyRemover() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink"); }
 };
 using testsupport::StartTremorlink;
+using testsupport::UnderWine;
 using testsupport::WaitForExit;
 using testsupport::WaitForMainWindow;
 using testsupport::WindowsPath;
@@ -39,8 +41,6 @@ constexpr DWORD Unreachable = 2;
 constexpr DWORD Usage = 3;
 
 constexpr char Subscription[] = R"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
-
-bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 std::wstring GuidText(REFCLSID clsid)
 {
@@ -135,15 +135,33 @@ ToolRun RunSensorTool(const std::string& arguments)
     return run;
 }
 
-bool HasLine(const std::string& text, const std::string& line)
+int CountLines(const std::string& text, const std::string& line)
 {
+    int count = 0;
     std::istringstream lines(text);
     for (std::string candidate; std::getline(lines, candidate);) {
-        if (candidate == line) {
-            return true;
+        count += candidate == line ? 1 : 0;
+    }
+    return count;
+}
+
+bool HasLine(const std::string& text, const std::string& line) { return CountLines(text, line) > 0; }
+
+// When the first line of the provider's timeline with this text happened: the tool shows
+// each line as "5080 ms GSensorEvent uShock=0x501 delivered".
+std::optional<std::chrono::milliseconds> TimeOf(const std::string& timeline, const std::string& line)
+{
+    std::istringstream lines(timeline);
+    for (std::string candidate; std::getline(lines, candidate);) {
+        std::istringstream fields(candidate);
+        long long ms = 0;
+        std::string unit;
+        std::string text;
+        if (fields >> ms >> unit && unit == "ms" && fields.get() == ' ' && std::getline(fields, text) && text == line) {
+            return std::chrono::milliseconds(ms);
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 // Asks for the provider's log until it shows the line; the failure shows the last log.
@@ -165,7 +183,8 @@ bool HasLine(const std::string& text, const std::string& line)
 }
 
 // The real program on the simulated sensor, started with a stored hard-drive protection
-// setting; it is ended when the test ends, whatever happened.
+// setting; it is ended when the test ends, whatever happened. The registry is changed
+// only once the test knows it runs in its Wine prefix.
 class SimulatedSensorExe : public ::testing::Test {
 protected:
     void SetUp() override
@@ -173,6 +192,8 @@ protected:
         if (!UnderWine()) {
             GTEST_SKIP() << "puts a simulated provider in place of WMI, which only our own Wine prefixes may have";
         }
+        removeSettings.emplace();
+        provider.emplace();
     }
 
     void TearDown() override
@@ -186,7 +207,7 @@ protected:
     void StartWithStoredSetting(int hddProtectionEnabled)
     {
         ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, hddProtectionEnabled));
-        ASSERT_TRUE(provider.InPlace());
+        ASSERT_TRUE(provider->InPlace());
         program = StartTremorlink();
         ASSERT_TRUE(program);
         window = WaitForMainWindow(program.get());
@@ -196,10 +217,10 @@ protected:
             << "the stored setting reaches the provider at start";
     }
 
-    // The program's own settings key in this test prefix.
+    // The program's own settings key in this test prefix; the store opens it only when used.
     const SettingsStore settings;
-    const SettingsKeyRemover removeSettings;
-    const SimulatedProviderInPlace provider;
+    std::optional<SettingsKeyRemover> removeSettings;
+    std::optional<SimulatedProviderInPlace> provider;
     tl::unique_handle program;
     HWND window = nullptr;
 };
@@ -211,7 +232,7 @@ TEST_F(SimulatedSensorExe, TheProgramSubscribesAndTakesEventsFromTheSensorTool)
     const ToolRun noProgram = RunSensorTool("log");
     EXPECT_EQ(Unreachable, noProgram.exitCode);
     EXPECT_NE(std::string::npos, noProgram.output.find("not running")) << noProgram.output;
-    for (const char* wrong : {"", "jump", "event", "event 0x1FFFFFFFF", "log all"}) {
+    for (const char* wrong : {"", "jump", "event", "event 0x1FFFFFFFF", "log all", "timeline now"}) {
         const ToolRun usage = RunSensorTool(wrong);
         EXPECT_EQ(Usage, usage.exitCode) << wrong;
         EXPECT_NE(std::string::npos, usage.output.find("usage: TremorlinkSensor")) << wrong;
@@ -236,16 +257,41 @@ TEST_F(SimulatedSensorExe, TheProgramSubscribesAndTakesEventsFromTheSensorTool)
     EXPECT_EQ(Unreachable, RunSensorTool("log").exitCode);
 }
 
+TEST_F(SimulatedSensorExe, TheShockOverMessageReportsTheEventFinished)
+{
+    ASSERT_NO_FATAL_FAILURE(StartWithStoredSetting(1));
+    const ToolRun before = RunSensorTool("log");
+    ASSERT_EQ(Done, before.exitCode);
+    ASSERT_FALSE(HasLine(before.output, "FinishProcessEvent uStatus=1")) << before.output;
+
+    // As any program may post it, with no shock before.
+    ASSERT_TRUE(PostMessageA(window, 0x0B02, 0, 0));
+    ASSERT_TRUE(LogShows("FinishProcessEvent uStatus=1"));
+    const ToolRun after = RunSensorTool("log");
+    EXPECT_EQ(1, CountLines(after.output, "FinishProcessEvent uStatus=1")) << after.output;
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(program.get(), 0)) << "the program ended";
+
+    ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
+    EXPECT_EQ(0u, WaitForExit(program.get()));
+}
+
 TEST_F(SimulatedSensorExe, AShockIsReportedFinishedAfterTheFiveSecondReaction)
 {
     ASSERT_NO_FATAL_FAILURE(StartWithStoredSetting(1));
 
-    const auto shockAt = std::chrono::steady_clock::now();
     ASSERT_EQ(Done, RunSensorTool("shock").exitCode);
     ASSERT_TRUE(LogShows("FinishProcessEvent uStatus=1", 20s));
-    // The reaction animates for five seconds after the report before it ends; the upper
-    // bound is only how long the test is willing to wait.
-    EXPECT_GE(std::chrono::steady_clock::now() - shockAt, 5s);
+
+    // Both times are taken inside the program, so starting the tool does not count. The
+    // reaction animates for 127 ticks of its 40 ms timer, about 5080 ms, before it reports
+    // the end; a loaded machine makes the timer late, never early.
+    const ToolRun timeline = RunSensorTool("timeline");
+    ASSERT_EQ(Done, timeline.exitCode) << timeline.output;
+    const auto shockAt = TimeOf(timeline.output, "GSensorEvent uShock=0x501 delivered");
+    const auto finishedAt = TimeOf(timeline.output, "FinishProcessEvent uStatus=1");
+    ASSERT_TRUE(shockAt && finishedAt) << timeline.output;
+    EXPECT_GE(*finishedAt - *shockAt, 4900ms) << timeline.output;
+    EXPECT_LE(*finishedAt - *shockAt, 7000ms) << timeline.output;
 
     ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
     EXPECT_EQ(0u, WaitForExit(program.get()));

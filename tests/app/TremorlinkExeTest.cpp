@@ -9,11 +9,15 @@
 namespace {
 
 using testsupport::StartTremorlink;
+using testsupport::UnderWine;
 using testsupport::WaitForExit;
 using testsupport::WaitForMainWindow;
 
 TEST(TremorlinkExe, RunsHiddenRefusesASecondCopyAndEndsOnClose)
 {
+    if (!UnderWine()) {
+        GTEST_SKIP() << "the program applies its stored setting to this machine's settings key and sensor provider";
+    }
     ASSERT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink")) << "a copy is already running";
 
     const tl::unique_handle first = StartTremorlink();
@@ -33,9 +37,6 @@ TEST(TremorlinkExe, RunsHiddenRefusesASecondCopyAndEndsOnClose)
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(first.get(), 0)) << "the first copy ended";
     EXPECT_EQ(window, FindWindowA(nullptr, "QUEN_Tremorlink"));
 
-    // Posted messages are handled in order: the movement and shock-over messages before the close.
-    EXPECT_TRUE(PostMessageA(window, 0x0B03, 0, 0));
-    EXPECT_TRUE(PostMessageA(window, 0x0B02, 0, 0));
     ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
     EXPECT_EQ(0u, WaitForExit(first.get()));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));

@@ -15,6 +15,11 @@ namespace testsupport {
 
 inline constexpr DWORD StartTimeoutMs = 20000;
 
+// The real programs run only in the test's Wine prefix: on Windows they would change the
+// machine's own settings, sensor provider and drive. A test checks this before it changes
+// anything, and skips otherwise.
+inline bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
 // The build passes Linux paths; Wine maps the root of that file system to drive Z:.
 inline std::wstring WindowsPath(std::string_view linuxPath)
 {

@@ -1,6 +1,7 @@
 #include "password/SetPW.h"
 
 #include "DialogInput.h"
+#include "Edges.h"
 #include "TestSupport.h"
 #include "platform/HaldenFunc.h"
 #include "password/SetPWLayout.h"
@@ -10,7 +11,6 @@
 #include <windows.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -19,8 +19,8 @@ namespace {
 
 using namespace dialoginput;
 
-using Edges = std::tuple<LONG, LONG, LONG, LONG>;
-Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+using testsupport::Edges;
+using testsupport::EdgesOf;
 
 LONG WidthOf(const Window& window)
 {

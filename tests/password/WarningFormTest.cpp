@@ -1,6 +1,7 @@
 #include "password/WarningForm.h"
 
 #include "DialogInput.h"
+#include "Edges.h"
 #include "TestSupport.h"
 #include "platform/HaldenFunc.h"
 #include "ui/LanguageSelection.h"
@@ -8,7 +9,6 @@
 #include <windows.h>
 
 #include <string>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@ namespace {
 
 using namespace dialoginput;
 
-using Edges = std::tuple<LONG, LONG, LONG, LONG>;
-Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+using testsupport::Edges;
+using testsupport::EdgesOf;
 
 class WarningFormTest : public ::testing::Test {
 protected:

@@ -4,31 +4,60 @@
 
 #include <climits>
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string>
 
 namespace {
 
-constexpr Setting AllSettings[] = {
-    Setting::HddProtectionEnabled,
-    Setting::NotebookProtectionEnabled,
-    Setting::CloseLid,
-    Setting::PowerButton,
-    Setting::SleepButton,
-    Setting::EnablePassword,
-    Setting::HibernationTimer,
+// Each setting with its registry name: a settings key written before must still be read.
+struct NamedSetting {
+    Setting setting;
+    const wchar_t* name;
 };
+constexpr NamedSetting AllSettings[] = {
+    {Setting::HddProtectionEnabled, L"HddProtectionEnabled"},
+    {Setting::NotebookProtectionEnabled, L"NotebookProtectionEnabled"},
+    {Setting::CloseLid, L"CloseLid"},
+    {Setting::PowerButton, L"PowerButton"},
+    {Setting::SleepButton, L"SleepButton"},
+    {Setting::EnablePassword, L"EnablePassword"},
+    {Setting::HibernationTimer, L"HibernationTimer"},
+};
+constexpr size_t SettingCount = std::size(AllSettings);
+
+// The DWORD under that name as the registry holds it, or nullopt when there is none.
+std::optional<DWORD> RawNumber(const testsupport::TestSettingsKey& key, const wchar_t* name)
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, key.SubKey().c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 TEST(SettingsStore, EveryValueRoundTrips)
 {
     testsupport::TestSettingsKey key;
     const SettingsStore store = key.Store();
 
-    for (const int value : {0, 1, 2, -1, 5, 180, INT_MAX, INT_MIN}) {
-        for (const Setting setting : AllSettings) {
-            ASSERT_TRUE(store.Write(setting, value)) << SettingsStore::ValueName(setting);
+    // Each round gives every setting a value of its own, and each a new one, so that two
+    // settings sharing a registry value would read back each other's.
+    const int rounds[][SettingCount] = {{0, 1, 2, 3, 4, 5, 6},
+                                        {1, 0, -1, 180, INT_MAX, INT_MIN, 5},
+                                        {INT_MIN, INT_MAX, 0, -1, 1, 2, 180},
+                                        {7, 6, 5, 4, 3, 1, 2},
+                                        {-1, 180, INT_MIN, 0, 2, INT_MAX, 1}};
+    for (const auto& values : rounds) {
+        for (size_t index = 0; index < SettingCount; ++index) {
+            ASSERT_TRUE(store.Write(AllSettings[index].setting, values[index])) << AllSettings[index].name;
         }
-        for (const Setting setting : AllSettings) {
-            EXPECT_EQ(value, store.Read(setting)) << SettingsStore::ValueName(setting);
+        for (size_t index = 0; index < SettingCount; ++index) {
+            const auto& [setting, name] = AllSettings[index];
+            EXPECT_EQ(values[index], store.Read(setting)) << name;
+            EXPECT_EQ(std::optional(static_cast<DWORD>(values[index])), RawNumber(key, name)) << name;
         }
     }
 
@@ -44,6 +73,9 @@ TEST(SettingsStore, ValuesUseTheirRegistryNamesAndTypes)
 {
     testsupport::TestSettingsKey key;
     const SettingsStore store = key.Store();
+    for (const auto& [setting, name] : AllSettings) {
+        EXPECT_STREQ(name, SettingsStore::ValueName(setting));
+    }
     store.Write(Setting::NotebookProtectionEnabled, 1);
     store.WriteUserPassword(L"AB");
 
@@ -71,9 +103,9 @@ TEST(SettingsStore, MissingKeyReadsFirstStartValuesAndAWriteCreatesIt)
     const SettingsStore store = key.Store();
 
     EXPECT_EQ(1, store.Read(Setting::HddProtectionEnabled));
-    for (const Setting setting : AllSettings) {
+    for (const auto& [setting, name] : AllSettings) {
         if (setting != Setting::HddProtectionEnabled) {
-            EXPECT_EQ(0, store.Read(setting)) << SettingsStore::ValueName(setting);
+            EXPECT_EQ(0, store.Read(setting)) << name;
         }
     }
     EXPECT_EQ(L"", store.ReadUserPassword());

@@ -1,10 +1,14 @@
-// The simulated provider's log, which the demo and the end-to-end tests read through
-// TremorlinkSensor.exe.
+// The simulated provider's log and timeline, which the demo and the end-to-end tests read
+// through TremorlinkSensor.exe.
 #include "SimProvider.h"
 #include "platform/WMI.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +42,45 @@ TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
                   L"CancelAsyncCall",
               }),
               provider.Log());
+}
+
+TEST(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
+{
+    using namespace std::chrono_literals;
+    sim::Provider provider;
+    WMI wmi(provider.Locator());
+
+    ASSERT_EQ(S_OK, wmi.WMIEventRegister());
+    EXPECT_TRUE(wmi.SetHDDProtection(true));
+    ASSERT_TRUE(provider.FireEvents({0x501, std::nullopt, -1}));
+    Sleep(100);
+    EXPECT_TRUE(wmi.FinishProcessEvent());
+
+    const std::wstring subscription = LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
+    const std::vector<sim::TimedLine> timeline = provider.Timeline();
+    std::vector<std::wstring> lines;
+    for (const sim::TimedLine& entry : timeline) {
+        lines.push_back(entry.line);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{
+                  subscription,
+                  L"SetHDDProtection uStatus=1",
+                  L"GSensorEvent uShock=0x501 delivered",
+                  L"GSensorEvent without uShock delivered",
+                  L"GSensorEvent uShock=0xFFFFFFFF delivered",
+                  L"FinishProcessEvent uStatus=1",
+              }),
+              lines);
+    EXPECT_EQ((std::vector<std::wstring>{subscription, L"SetHDDProtection uStatus=1", L"FinishProcessEvent uStatus=1"}),
+              provider.Log())
+        << "the log shows only what the program asked for";
+
+    ASSERT_EQ(6u, timeline.size());
+    EXPECT_GE(timeline.front().at, 0ms);
+    for (size_t index = 1; index < timeline.size(); ++index) {
+        EXPECT_LE(timeline[index - 1].at, timeline[index].at) << index;
+    }
+    EXPECT_GE(timeline[5].at - timeline[4].at, 90ms) << "the pause before the last call shows in its time";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/SkinnedWindow.h"
 
 #include "DialogInput.h"
+#include "Edges.h"
 #include "TestSupport.h"
 #include "resource.h"
 #include "ui/Label.h"
@@ -16,8 +17,6 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -65,32 +64,24 @@ protected:
     }
 };
 
-// The mouse as a person moves it: real input through the system's queue.
-using dialoginput::MoveTo;
-using dialoginput::SendMouse;
-void Press() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
-void Release() { SendMouse(MOUSEEVENTF_LEFTUP); }
+// The mouse and keyboard as a person uses them: real input through the system's queue.
+using namespace dialoginput;
+using testsupport::Edges;
+using testsupport::EdgesOf;
 
-void PressKey(WORD key)
+// Moving to the first point, pressing, moving through the others and releasing at the
+// last, one tick each.
+std::vector<Step> Drag(std::initializer_list<POINT> path)
 {
-    INPUT inputs[2]{};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-POINT OnScreen(HWND window, POINT client)
-{
-    ClientToScreen(window, &client);
-    return client;
-}
-
-POINT CentreOf(HWND window)
-{
-    RECT bounds{};
-    GetWindowRect(window, &bounds);
-    return {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    std::vector<Step> steps;
+    for (const POINT point : path) {
+        steps.push_back(Do([point] { MoveTo(point); }));
+        if (steps.size() == 1) {
+            steps.push_back(Do(Press));
+        }
+    }
+    steps.push_back(Do(Release));
+    return steps;
 }
 
 RECT ScreenBounds(HWND window)
@@ -99,53 +90,6 @@ RECT ScreenBounds(HWND window)
     GetWindowRect(window, &bounds);
     return bounds;
 }
-
-// A rectangle as gtest compares and prints it: left, top, right, bottom.
-using Edges = std::tuple<LONG, LONG, LONG, LONG>;
-Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-// Steps run one per tick of a thread timer, so that they also run inside a modal loop
-// that the test cannot leave: a window being moved, a dialog shown modally. A timer
-// message comes only when no other message is waiting, so each step finds the input of
-// the steps before it handled.
-class InputScript {
-public:
-    explicit InputScript(std::vector<std::function<void()>> steps) : m_steps(std::move(steps))
-    {
-        s_running = this;
-        m_timer = SetTimer(nullptr, 0, 40, &InputScript::Tick);
-    }
-    InputScript(const InputScript&) = delete;
-    InputScript& operator=(const InputScript&) = delete;
-    ~InputScript()
-    {
-        KillTimer(nullptr, m_timer);
-        s_running = nullptr;
-    }
-
-    bool Done() const { return m_next == m_steps.size(); }
-
-    // Runs the script to its end and then serves the input it sent.
-    bool Finish()
-    {
-        const bool done = testsupport::PumpUntil([this] { return Done(); });
-        testsupport::PumpPending();
-        return done;
-    }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) noexcept
-    {
-        if (s_running != nullptr && !s_running->Done()) {
-            s_running->m_steps[s_running->m_next++]();
-        }
-    }
-
-    static inline InputScript* s_running = nullptr;
-    std::vector<std::function<void()>> m_steps;
-    size_t m_next = 0;
-    UINT_PTR m_timer = 0;
-};
 
 // What the control shows at a point of its own.
 COLORREF PixelAt(HWND window, POINT client)
@@ -322,18 +266,11 @@ TEST_F(SkinnedWindowTest, DraggingTheCaptionStripMovesTheWindowAndDraggingThePan
     EXPECT_EQ(dialog.CloseButton()->Handle(), WindowFromPoint(CentreOf(dialog.CloseButton()->Handle())));
 
     const RECT before = ScreenBounds(window);
-    InputScript panelDrag({[&] { MoveTo(panel); }, Press, [&] { MoveTo({panel.x + 40, panel.y + 30}); }, Release});
+    Script panelDrag({Drag({panel, {panel.x + 40, panel.y + 30}})}, {DialogTitle});
     ASSERT_TRUE(panelDrag.Finish());
     EXPECT_EQ(EdgesOf(before), EdgesOf(ScreenBounds(window)));
 
-    InputScript stripDrag({[&] { MoveTo(strip); }, Press,
-                           [&] {
-                               MoveTo({strip.x + 20, strip.y + 10});
-                           },
-                           [&] {
-                               MoveTo({strip.x + 40, strip.y + 30});
-                           },
-                           Release});
+    Script stripDrag({Drag({strip, {strip.x + 20, strip.y + 10}, {strip.x + 40, strip.y + 30}})}, {DialogTitle});
     ASSERT_TRUE(stripDrag.Finish());
     const RECT after = ScreenBounds(window);
     EXPECT_EQ(before.left + 40, after.left);
@@ -357,7 +294,7 @@ TEST_F(SkinnedWindowTest, WindowWithoutCaptionDragNeitherMovesNorHasACloseButton
     EXPECT_EQ(window, WindowFromPoint(corner)) << "no close button where it would be";
 
     const RECT before = ScreenBounds(window);
-    InputScript drag({[&] { MoveTo(strip); }, Press, [&] { MoveTo({strip.x + 40, strip.y + 30}); }, Release});
+    Script drag({Drag({strip, {strip.x + 40, strip.y + 30}})}, {DialogTitle});
     ASSERT_TRUE(drag.Finish());
     EXPECT_EQ(EdgesOf(before), EdgesOf(ScreenBounds(window)));
 }
@@ -371,7 +308,8 @@ TEST_F(SkinnedWindowTest, DoubleClickOnTheCaptionStripChangesNeitherSizeNorPosit
     const RECT before = ScreenBounds(window);
     const POINT strip = OnScreen(window, {200, 12});
 
-    InputScript doubleClick({[&] { MoveTo(strip); }, Press, Release, Press, Release});
+    Script doubleClick({Steps({Do([&] { MoveTo(strip); }), Do(Press), Do(Release), Do(Press), Do(Release)})},
+                       {DialogTitle});
     ASSERT_TRUE(doubleClick.Finish());
 
     EXPECT_EQ(1, dialog.captionDoubleClicks) << "the double click reached the window";
@@ -467,7 +405,7 @@ TEST_F(SkinnedWindowTest, PasswordBoxTakesItsLimitOfTypedCharactersAndShowsStars
     // A backspace after the ninth character: had the box taken it, the backspace would
     // take it away again and leave eight.
     for (const WORD key : std::initializer_list<WORD>{'A', '1', 'B', '2', 'C', '3', 'D', '4', 'E', VK_BACK}) {
-        PressKey(key);
+        Stroke(key);
     }
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.first.Text().size() < 8; }));
     EXPECT_EQ(L"a1b2c3d", dialog.first.Text()) << "the ninth character is refused";
@@ -501,17 +439,11 @@ TEST_F(SkinnedWindowTest, ShowModalServesOtherWindowsUntilTheDialogCloses)
 
     HWND focusAtStart = nullptr;
     HWND focusAfterTab = nullptr;
-    InputScript script({
-        [&] { focusAtStart = GetFocus(); },
-        [] { PressKey(VK_TAB); },
-        [&] { focusAfterTab = GetFocus(); },
-        [&] { MoveTo(CentreOf(other.ok.Handle())); },
-        Press,
-        Release,
-        [&] { MoveTo(CentreOf(dialog.cancel.Handle())); },
-        Press,
-        Release,
-    });
+    Script script(
+        {Steps({Do([&] { focusAtStart = GetFocus(); }), PressKey(VK_TAB), Do([&] { focusAfterTab = GetFocus(); })}),
+         ClickAt([&] { return CentreOf(other.ok.Handle()); }),
+         ClickAt([&] { return CentreOf(dialog.cancel.Handle()); })},
+        {DialogTitle});
     dialog.ShowModal();
 
     EXPECT_TRUE(script.Done());
@@ -526,7 +458,7 @@ TEST_F(SkinnedWindowTest, ShowModalServesOtherWindowsUntilTheDialogCloses)
 TEST_F(SkinnedWindowTest, QuitRequestEndsTheModalLoopAndIsPassedOn)
 {
     TestDialog dialog;
-    InputScript script({[] { PostQuitMessage(7); }});
+    Script script({Steps({Do([] { PostQuitMessage(7); })})}, {DialogTitle});
     dialog.ShowModal();
 
     EXPECT_FALSE(dialog.IsOpen());
