@@ -1,8 +1,9 @@
 // The skinned windows at 100, 150 and 200 percent: every design value goes through one
 // scale, pieces that meet at 96 dpi still meet, and a window follows a change of DPI.
+#include "Edges.h"
+#include "TestSupport.h"
 #include "password/SetPW.h"
 #include "password/WarningForm.h"
-#include "TestSupport.h"
 #include "resource.h"
 #include "ui/Dpi.h"
 #include "ui/ImageStrip.h"
@@ -10,14 +11,12 @@
 
 #include <windows.h>
 
-#include <tuple>
-
 #include <gtest/gtest.h>
 
 namespace {
 
-using Edges = std::tuple<LONG, LONG, LONG, LONG>;
-Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+using testsupport::Edges;
+using testsupport::EdgesOf;
 
 TEST(Dpi, ScalesDesignValuesAndCoversMeasuredOnes)
 {
