@@ -69,6 +69,9 @@ public:
     // Null for a window without a title band.
     Label* TitleLabel() noexcept { return m_title ? &*m_title : nullptr; }
 
+    // Shows the window and all its controls at another DPI, at the same centre.
+    void ApplyDpi(UINT dpi) override;
+
 protected:
     explicit SkinnedWindow(const Options& options);
 
@@ -78,10 +81,6 @@ protected:
     // After the controls have taken up a new DPI: a window whose layout depends on
     // measured texts lays them out again.
     virtual void DpiChanged() {}
-
-public:
-    // Shows the window and all its controls at another DPI, at the same centre.
-    void ApplyDpi(UINT dpi) override;
 
 private:
     struct Pieces {
