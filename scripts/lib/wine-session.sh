@@ -11,6 +11,7 @@ wine_session_start() {
   export WINEDLLOVERRIDES="mscoree,mshtml="
 
   _wine_session_xvfb=""
+  trap wine_session_stop EXIT
   if [ "$mode" = private ] || [ -z "${DISPLAY:-}" ]; then
     local display_file
     display_file=$(mktemp)
@@ -21,16 +22,20 @@ wine_session_start() {
       sleep 0.1
       waited=$((waited + 1))
     done
+    if [ ! -s "$display_file" ]; then
+      echo "wine-session: Xvfb gave no display within 10 s" >&2
+      rm -f "$display_file"
+      return 1
+    fi
     export DISPLAY=":$(head -n1 "$display_file")"
     rm -f "$display_file"
   fi
-  trap wine_session_stop EXIT
 
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX (once)..."
-    wineboot --init </dev/null >/dev/null 2>&1
+    _wine_session_step wineboot --init
     # A crashing test must fail, not wait for someone to close winedbg's dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    _wine_session_step wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     # Let the set-up's own wineserver and services end: COM calls to the services left
     # over from the set-up stall for seconds each.
     wineserver -w
@@ -38,7 +43,18 @@ wine_session_start() {
   # The persistent wineserver must not hold any of our output pipes open. One may still
   # run from an earlier session in this prefix; then that one serves.
   wineserver -p </dev/null >/dev/null 2>&1 || true
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  _wine_session_step wine cmd /c exit
+}
+
+# Runs one set-up command with every stream sent to /dev/null (see above); a failure says
+# which command it was and on which display, since its own output is gone.
+_wine_session_step() {
+  local status=0
+  "$@" </dev/null >/dev/null 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "wine-session: '$*' failed with exit code $status (WINEPREFIX=$WINEPREFIX, DISPLAY=$DISPLAY)" >&2
+    return "$status"
+  fi
 }
 
 wine_session_stop() {
