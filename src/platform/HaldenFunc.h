@@ -26,4 +26,14 @@ public:
     // page of this thread's locale, as 40 upper-case hexadecimal digits. Empty when the
     // digest cannot be made, which matches no stored password and is never stored.
     std::wstring GetHashCode(const std::wstring& password) const;
+
+    // The input lock library, WinLock.dll, found by the system's library search and
+    // bound for the whole process: each load binds its three operations afresh. A
+    // library or an operation that is missing makes only that operation do nothing.
+    void LoadLockKeyDll2();
+    // Each passes its argument through: false takes the facility away, true gives it
+    // back. Nothing is reported.
+    void LockCtrlAltDelKey(bool enable);
+    void LockSwitchingKey(bool enable);
+    void LockTaskbar(bool enable);
 };

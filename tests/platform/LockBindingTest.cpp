@@ -1,0 +1,73 @@
+// The binding of the input lock library, against a WinLock.dll that records its calls.
+// Each test is a process of its own, so each loads the library it chose for the first
+// time.
+#include "app/TremorlinkProcess.h"
+#include "platform/HaldenFunc.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::WindowsPath;
+
+// The calls the loaded recording library got, one line each; empty without one.
+std::string RecordedCalls()
+{
+    using Recorded = const char*(WINAPIV*)();
+    const HMODULE library = GetModuleHandleW(L"WinLock.dll");
+    const auto recorded = library == nullptr ? nullptr
+                                             : reinterpret_cast<Recorded>(reinterpret_cast<void*>(
+                                                   GetProcAddress(library, "RecordedLockCalls")));
+    return recorded != nullptr ? recorded() : std::string();
+}
+
+// The arming's order of locks, and the right password's order of unlocks.
+void LockAndUnlock(HaldenFunc& halden)
+{
+    halden.LockCtrlAltDelKey(false);
+    halden.LockSwitchingKey(false);
+    halden.LockTaskbar(false);
+    halden.LockCtrlAltDelKey(true);
+    halden.LockSwitchingKey(true);
+    halden.LockTaskbar(true);
+}
+
+TEST(LockBinding, PassesEveryCallThroughOnlyOnceBoundAndAgainAfterASecondLoad)
+{
+    HaldenFunc halden;
+    // Before a load, and after a load that found no library, nothing is called.
+    LockAndUnlock(halden);
+    ASSERT_TRUE(SetDllDirectoryW(WindowsPath(RECORDING_LOCK_WHOLE_DIR "/nowhere").c_str()));
+    halden.LoadLockKeyDll2();
+    LockAndUnlock(halden);
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"WinLock.dll"));
+
+    ASSERT_TRUE(SetDllDirectoryW(WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
+    halden.LoadLockKeyDll2();
+    LockAndUnlock(halden);
+    const std::string once = "CtrlAltDel 0\nSwitching 0\nTaskbar 0\nCtrlAltDel 1\nSwitching 1\nTaskbar 1\n";
+    EXPECT_EQ(once, RecordedCalls());
+
+    // A second arming in the same run binds again; another accessor reaches the same.
+    HaldenFunc other;
+    other.LoadLockKeyDll2();
+    LockAndUnlock(halden);
+    EXPECT_EQ(once + once, RecordedCalls());
+    SetDllDirectoryW(nullptr);
+}
+
+TEST(LockBinding, ALibraryWithoutAnExportLosesOnlyThatOperation)
+{
+    ASSERT_TRUE(SetDllDirectoryW(WindowsPath(RECORDING_LOCK_PARTIAL_DIR).c_str()));
+    HaldenFunc halden;
+    halden.LoadLockKeyDll2();
+    LockAndUnlock(halden);
+    EXPECT_EQ("CtrlAltDel 0\nSwitching 0\nCtrlAltDel 1\nSwitching 1\n", RecordedCalls());
+    SetDllDirectoryW(nullptr);
+}
+
+} // namespace
