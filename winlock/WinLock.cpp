@@ -1,0 +1,20 @@
+// The exports of WinLock.dll. Each takes 0 to take its facility away and 1 to give it
+// back, and answers 1 when the facility is as asked.
+#include "TaskSwitchLock.h"
+
+#include <windows.h>
+
+namespace {
+
+TaskSwitchLock taskSwitching;
+
+} // namespace
+
+extern "C" int WINAPI ControlSwitching(int enable)
+{
+    if (enable == 0) {
+        return taskSwitching.Lock() ? 1 : 0;
+    }
+    taskSwitching.Unlock();
+    return 1;
+}
