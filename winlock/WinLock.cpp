@@ -1,5 +1,6 @@
 // The exports of WinLock.dll. Each takes 0 to take its facility away and 1 to give it
 // back, and answers 1 when the facility is as asked.
+#include "PolicyLock.h"
 #include "TaskSwitchLock.h"
 
 #include <windows.h>
@@ -17,4 +18,9 @@ extern "C" int WINAPI ControlSwitching(int enable)
     }
     taskSwitching.Unlock();
     return 1;
+}
+
+extern "C" int WINAPI ControlCtrlAltDel(int enable)
+{
+    return (enable == 0 ? PolicyLock::Lock() : PolicyLock::Unlock()) ? 1 : 0;
 }

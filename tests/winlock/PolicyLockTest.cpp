@@ -1,0 +1,146 @@
+// Ctrl+Alt+Del's screen taken away through its policies and put back exactly, also by a
+// later process when the one that locked was killed. Under Wine only: the policies are
+// the real ones of the test prefix.
+#include "Journal.h"
+#include "PolicyLock.h"
+
+#include "app/TremorlinkProcess.h"
+#include "platform/Handles.h"
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::WindowsPath;
+
+constexpr wchar_t SystemPolicies[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+constexpr wchar_t ExplorerPolicies[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+
+struct Policy {
+    HKEY root;
+    const wchar_t* subKey;
+    const wchar_t* name;
+    SavedValue before; // as an administrator left it, or absent
+};
+
+SavedValue Dword(DWORD value)
+{
+    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+    return {true, REG_DWORD, {bytes, bytes + sizeof(value)}};
+}
+
+SavedValue Text(const std::wstring& text)
+{
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {true, REG_SZ, {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)}};
+}
+
+std::array<Policy, 5> PoliciesAsFound()
+{
+    return {{
+        {HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr", SavedValue{}},
+        {HKEY_CURRENT_USER, SystemPolicies, L"DisableLockWorkstation", Dword(0)},
+        {HKEY_LOCAL_MACHINE, SystemPolicies, L"HideFastUserSwitching", SavedValue{}},
+        {HKEY_CURRENT_USER, ExplorerPolicies, L"NoLogoff", Text(L"1")},
+        {HKEY_CURRENT_USER, SystemPolicies, L"DisableChangePassword", Dword(1)},
+    }};
+}
+
+class PolicyLockTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+            GTEST_SKIP() << "changes the machine's policies, which only our own Wine prefixes may have";
+        }
+        for (const Policy& policy : policies) {
+            ASSERT_TRUE(WriteValue(policy.root, policy.subKey, policy.name, policy.before));
+            Journal::Forget(policy.name);
+        }
+    }
+    void TearDown() override
+    {
+        for (const Policy& policy : policies) {
+            WriteValue(policy.root, policy.subKey, policy.name, SavedValue{});
+            Journal::Forget(policy.name);
+        }
+    }
+
+    void ExpectLocked()
+    {
+        for (const Policy& policy : policies) {
+            EXPECT_EQ(Dword(1), ReadValue(policy.root, policy.subKey, policy.name)) << policy.name;
+        }
+    }
+    void ExpectAsFound()
+    {
+        for (const Policy& policy : policies) {
+            EXPECT_EQ(policy.before, ReadValue(policy.root, policy.subKey, policy.name)) << policy.name;
+            EXPECT_FALSE(Journal::Find(policy.name)) << policy.name << " left in the journal";
+        }
+    }
+
+    const std::array<Policy, 5> policies = PoliciesAsFound();
+};
+
+TEST_F(PolicyLockTest, EveryWayOutIsSetAndPutBackAsItWas)
+{
+    ASSERT_TRUE(PolicyLock::Lock());
+    ExpectLocked();
+    ASSERT_TRUE(PolicyLock::Lock()) << "a second lock is harmless";
+    ExpectLocked();
+
+    ASSERT_TRUE(PolicyLock::Unlock());
+    ExpectAsFound();
+    EXPECT_TRUE(PolicyLock::Unlock()) << "a second unlock is harmless";
+    ExpectAsFound();
+}
+
+TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
+{
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    tl::unique_handle readEnd;
+    tl::unique_handle writeEnd;
+    ASSERT_TRUE(CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0));
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    std::wstring commandLine =
+        L"\"" + WindowsPath(WINLOCK_HOLDER_EXE) + L"\" \"" + WindowsPath(WINLOCK_DLL) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &started));
+    CloseHandle(started.hThread);
+    const tl::unique_handle holder(started.hProcess);
+    writeEnd.reset();
+
+    char said[16] = {};
+    DWORD size = 0;
+    const bool locked = ReadFile(readEnd.get(), said, sizeof(said) - 1, &size, nullptr) &&
+                        std::string(said, size).rfind("locked", 0) == 0;
+    TerminateProcess(holder.get(), 1);
+    WaitForSingleObject(holder.get(), testsupport::StartTimeoutMs);
+    ASSERT_TRUE(locked) << "the holder said: " << said;
+    ExpectLocked();
+
+    // The next start's restore loads the library and unlocks.
+    const HMODULE library = LoadLibraryW(WindowsPath(WINLOCK_DLL).c_str());
+    ASSERT_NE(nullptr, library);
+    using Control = int(WINAPI*)(int);
+    const auto unlock =
+        reinterpret_cast<Control>(reinterpret_cast<void*>(GetProcAddress(library, "_Control_CtrlAltDel@4")));
+    ASSERT_NE(nullptr, unlock);
+    EXPECT_EQ(1, unlock(1));
+    ExpectAsFound();
+    FreeLibrary(library);
+}
+
+} // namespace

@@ -1,0 +1,13 @@
+#pragma once
+// Takes away what the Ctrl+Alt+Del screen offers. The key combination itself reaches only
+// the system, but every way out on the screen it opens is a documented policy: Task
+// Manager, Lock, Switch user, Sign out and Change a password. Each value is journaled
+// as it was (its data and type, or its absence) before it is set, and put back exactly
+// on unlock: a policy an administrator had set stays set.
+class PolicyLock {
+public:
+    // False when a policy could not be recorded or set; the others are set all the same.
+    static bool Lock();
+    // False when a policy could not be put back; its journal entry then stays.
+    static bool Unlock();
+};
