@@ -1,5 +1,9 @@
 #include "TaskSwitchLock.h"
 
+#include "Journal.h"
+
+#include <cstring>
+
 namespace {
 
 bool Held(int virtualKey) noexcept { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
@@ -15,6 +19,56 @@ HMODULE ThisLibrary() noexcept
 struct HookStart {
     HANDLE ready;
     bool hooked = false;
+};
+
+constexpr wchar_t JournalEntry[] = L"AccessibilityHotKeys";
+
+// The four accessibility features whose hot keys open windows of their own. Changed for
+// this session only: nothing is written to the user's profile.
+struct AccessibilityKeys {
+    STICKYKEYS sticky{sizeof(STICKYKEYS), 0};
+    FILTERKEYS filter{sizeof(FILTERKEYS), 0, 0, 0, 0, 0};
+    TOGGLEKEYS toggle{sizeof(TOGGLEKEYS), 0};
+    HIGHCONTRASTW contrast{sizeof(HIGHCONTRASTW), 0, nullptr};
+
+    bool Read() noexcept
+    {
+        return SystemParametersInfoW(SPI_GETSTICKYKEYS, sizeof(sticky), &sticky, 0) &&
+               SystemParametersInfoW(SPI_GETFILTERKEYS, sizeof(filter), &filter, 0) &&
+               SystemParametersInfoW(SPI_GETTOGGLEKEYS, sizeof(toggle), &toggle, 0) &&
+               SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0);
+    }
+    bool Write() noexcept
+    {
+        return SystemParametersInfoW(SPI_SETSTICKYKEYS, sizeof(sticky), &sticky, 0) &&
+               SystemParametersInfoW(SPI_SETFILTERKEYS, sizeof(filter), &filter, 0) &&
+               SystemParametersInfoW(SPI_SETTOGGLEKEYS, sizeof(toggle), &toggle, 0) &&
+               SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(contrast), &contrast, 0);
+    }
+    // The four flags, as the journal keeps them.
+    SavedValue Flags() const
+    {
+        const DWORD flags[] = {sticky.dwFlags, filter.dwFlags, toggle.dwFlags, contrast.dwFlags};
+        const auto* bytes = reinterpret_cast<const BYTE*>(flags);
+        return {true, REG_BINARY, {bytes, bytes + sizeof(flags)}};
+    }
+    bool SetFlags(const SavedValue& value) noexcept
+    {
+        DWORD flags[4] = {};
+        if (value.data.size() != sizeof(flags)) {
+            return false;
+        }
+        std::memcpy(flags, value.data.data(), sizeof(flags));
+        SetFlags(flags);
+        return true;
+    }
+    void SetFlags(const DWORD (&flags)[4]) noexcept
+    {
+        sticky.dwFlags = flags[0];
+        filter.dwFlags = flags[1];
+        toggle.dwFlags = flags[2];
+        contrast.dwFlags = flags[3];
+    }
 };
 
 } // namespace
@@ -64,39 +118,37 @@ DWORD WINAPI TaskSwitchLock::HookThread(void* parameter) noexcept
     return 0;
 }
 
-TaskSwitchLock::AccessibilityKeys TaskSwitchLock::SwitchOffHotKeys() noexcept
+void TaskSwitchLock::SwitchOffHotKeys() noexcept
 {
     AccessibilityKeys keys;
-    keys.saved = SystemParametersInfoW(SPI_GETSTICKYKEYS, sizeof(keys.sticky), &keys.sticky, 0) &&
-                 SystemParametersInfoW(SPI_GETFILTERKEYS, sizeof(keys.filter), &keys.filter, 0) &&
-                 SystemParametersInfoW(SPI_GETTOGGLEKEYS, sizeof(keys.toggle), &keys.toggle, 0) &&
-                 SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(keys.contrast), &keys.contrast, 0);
-    if (!keys.saved) {
-        return keys;
-    }
-    AccessibilityKeys off = keys;
-    off.sticky.dwFlags &= ~static_cast<DWORD>(SKF_HOTKEYACTIVE);
-    off.filter.dwFlags &= ~static_cast<DWORD>(FKF_HOTKEYACTIVE);
-    off.toggle.dwFlags &= ~static_cast<DWORD>(TKF_HOTKEYACTIVE);
-    off.contrast.dwFlags &= ~static_cast<DWORD>(HCF_HOTKEYACTIVE);
-    // For this session only: nothing is written to the user's profile.
-    SystemParametersInfoW(SPI_SETSTICKYKEYS, sizeof(off.sticky), &off.sticky, 0);
-    SystemParametersInfoW(SPI_SETFILTERKEYS, sizeof(off.filter), &off.filter, 0);
-    SystemParametersInfoW(SPI_SETTOGGLEKEYS, sizeof(off.toggle), &off.toggle, 0);
-    SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(off.contrast), &off.contrast, 0);
-    return keys;
-}
-
-void TaskSwitchLock::PutBack(AccessibilityKeys& keys) noexcept
-{
-    if (!keys.saved) {
+    if (!keys.Read()) {
         return;
     }
-    SystemParametersInfoW(SPI_SETSTICKYKEYS, sizeof(keys.sticky), &keys.sticky, 0);
-    SystemParametersInfoW(SPI_SETFILTERKEYS, sizeof(keys.filter), &keys.filter, 0);
-    SystemParametersInfoW(SPI_SETTOGGLEKEYS, sizeof(keys.toggle), &keys.toggle, 0);
-    SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(keys.contrast), &keys.contrast, 0);
-    keys.saved = false;
+    // A second lock, or one after a process that was killed while locked, keeps the flags
+    // that were there before the first.
+    if (!Journal::Find(JournalEntry) && !Journal::Record(JournalEntry, keys.Flags())) {
+        return; // what could not be put back is not changed
+    }
+    keys.SetFlags({keys.sticky.dwFlags & ~static_cast<DWORD>(SKF_HOTKEYACTIVE),
+                   keys.filter.dwFlags & ~static_cast<DWORD>(FKF_HOTKEYACTIVE),
+                   keys.toggle.dwFlags & ~static_cast<DWORD>(TKF_HOTKEYACTIVE),
+                   keys.contrast.dwFlags & ~static_cast<DWORD>(HCF_HOTKEYACTIVE)});
+    keys.Write();
+}
+
+void TaskSwitchLock::PutBackHotKeys() noexcept
+{
+    const std::optional<SavedValue> before = Journal::Find(JournalEntry);
+    if (!before) {
+        return;
+    }
+    // Put back as well as the system lets us; an entry that cannot be applied now never
+    // could, and would only stand in the next lock's way.
+    AccessibilityKeys keys;
+    if (keys.Read() && keys.SetFlags(*before)) {
+        keys.Write();
+    }
+    Journal::Forget(JournalEntry);
 }
 
 bool TaskSwitchLock::Lock()
@@ -106,7 +158,7 @@ bool TaskSwitchLock::Lock()
         return m_thread != nullptr;
     }
     m_locked = true;
-    m_accessibility = SwitchOffHotKeys();
+    SwitchOffHotKeys();
     HookStart start{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     if (start.ready == nullptr) {
         return false;
@@ -127,9 +179,6 @@ bool TaskSwitchLock::Lock()
 void TaskSwitchLock::Unlock()
 {
     const std::lock_guard<std::mutex> guard(m_mutex);
-    if (!m_locked) {
-        return;
-    }
     m_locked = false;
     if (m_thread != nullptr) {
         PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
@@ -137,5 +186,5 @@ void TaskSwitchLock::Unlock()
         CloseHandle(m_thread);
         m_thread = nullptr;
     }
-    PutBack(m_accessibility);
+    PutBackHotKeys();
 }

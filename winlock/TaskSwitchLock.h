@@ -9,7 +9,9 @@
 // The hook runs on a thread of its own that does nothing but pump messages: Windows
 // removes, without a word, a low-level hook whose thread keeps it waiting (a busy thread,
 // or one inside a modal loop). Lock and Unlock may be called from any thread, and twice
-// in a row.
+// in a row. The hot keys' flags are journaled before they change, so that an unlock in a
+// later process puts them back after a killed one switched them off; the hook ends with
+// the process that installed it.
 #include <windows.h>
 
 #include <mutex>
@@ -29,15 +31,8 @@ public:
     static bool Swallows(DWORD virtualKey, bool alt, bool ctrl) noexcept;
 
 private:
-    struct AccessibilityKeys {
-        STICKYKEYS sticky{sizeof(STICKYKEYS), 0};
-        FILTERKEYS filter{sizeof(FILTERKEYS), 0, 0, 0, 0, 0};
-        TOGGLEKEYS toggle{sizeof(TOGGLEKEYS), 0};
-        HIGHCONTRASTW contrast{sizeof(HIGHCONTRASTW), 0, nullptr};
-        bool saved = false;
-    };
-    static AccessibilityKeys SwitchOffHotKeys() noexcept;
-    static void PutBack(AccessibilityKeys& keys) noexcept;
+    static void SwitchOffHotKeys() noexcept;
+    static void PutBackHotKeys() noexcept;
     static DWORD WINAPI HookThread(void* started) noexcept;
     static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
@@ -45,5 +40,4 @@ private:
     bool m_locked = false;
     HANDLE m_thread = nullptr;
     DWORD m_threadId = 0;
-    AccessibilityKeys m_accessibility;
 };

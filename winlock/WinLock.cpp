@@ -1,6 +1,7 @@
 // The exports of WinLock.dll. Each takes 0 to take its facility away and 1 to give it
 // back, and answers 1 when the facility is as asked.
 #include "PolicyLock.h"
+#include "TaskbarLock.h"
 #include "TaskSwitchLock.h"
 
 #include <windows.h>
@@ -23,4 +24,9 @@ extern "C" int WINAPI ControlSwitching(int enable)
 extern "C" int WINAPI ControlCtrlAltDel(int enable)
 {
     return (enable == 0 ? PolicyLock::Lock() : PolicyLock::Unlock()) ? 1 : 0;
+}
+
+extern "C" int WINAPI ControlTaskbar(int enable)
+{
+    return (enable == 0 ? TaskbarLock::Lock() : TaskbarLock::Unlock()) ? 1 : 0;
 }

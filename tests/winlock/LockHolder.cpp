@@ -1,5 +1,6 @@
-// Takes Ctrl+Alt+Del and task switching away through the WinLock.dll it is given, says
-// "locked" and waits to be killed: a program that ends while anti-theft is armed.
+// Takes Ctrl+Alt+Del, task switching and the taskbar away through the WinLock.dll it is
+// given, says "locked" and waits to be killed: a program that ends while anti-theft is
+// armed.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,11 +17,14 @@ int wmain(int argc, wchar_t** argv)
         reinterpret_cast<void*>(GetProcAddress(library, "_Control_CtrlAltDel@4")));
     const auto lockSwitching = reinterpret_cast<Control>(
         reinterpret_cast<void*>(GetProcAddress(library, "_Control_Switching@4")));
-    if (lockCtrlAltDel == nullptr || lockSwitching == nullptr) {
+    const auto lockTaskbar = reinterpret_cast<Control>(
+        reinterpret_cast<void*>(GetProcAddress(library, "_Control_Taskbar@4")));
+    if (lockCtrlAltDel == nullptr || lockSwitching == nullptr || lockTaskbar == nullptr) {
         return 1;
     }
     lockCtrlAltDel(0);
     lockSwitching(0);
+    lockTaskbar(0);
     std::puts("locked");
     std::fflush(stdout);
     Sleep(INFINITE);

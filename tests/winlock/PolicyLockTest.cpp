@@ -1,6 +1,7 @@
-// Ctrl+Alt+Del's screen taken away through its policies and put back exactly, also by a
-// later process when the one that locked was killed. Under Wine only: the policies are
-// the real ones of the test prefix.
+// Ctrl+Alt+Del's screen taken away through its policies and put back exactly; and the
+// whole library's locks undone by a later process when the one that locked was killed.
+// Under Wine only: the policies are the real ones of the test prefix.
+#include "FakeTaskbar.h"
 #include "Journal.h"
 #include "PolicyLock.h"
 
@@ -103,6 +104,8 @@ TEST_F(PolicyLockTest, EveryWayOutIsSetAndPutBackAsItWas)
 
 TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
 {
+    Journal::Forget(L"Taskbar");
+    const testsupport::FakeTaskbar bars;
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     tl::unique_handle readEnd;
     tl::unique_handle writeEnd;
@@ -130,16 +133,20 @@ TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
     WaitForSingleObject(holder.get(), testsupport::StartTimeoutMs);
     ASSERT_TRUE(locked) << "the holder said: " << said;
     ExpectLocked();
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return bars.AllHidden(); }));
 
-    // The next start's restore loads the library and unlocks.
+    // The next start's restore loads the library and unlocks all three.
     const HMODULE library = LoadLibraryW(WindowsPath(WINLOCK_DLL).c_str());
     ASSERT_NE(nullptr, library);
     using Control = int(WINAPI*)(int);
-    const auto unlock =
-        reinterpret_cast<Control>(reinterpret_cast<void*>(GetProcAddress(library, "_Control_CtrlAltDel@4")));
-    ASSERT_NE(nullptr, unlock);
-    EXPECT_EQ(1, unlock(1));
+    for (const char* name : {"_Control_CtrlAltDel@4", "_Control_Switching@4", "_Control_Taskbar@4"}) {
+        const auto unlock = reinterpret_cast<Control>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+        ASSERT_NE(nullptr, unlock) << name;
+        EXPECT_EQ(1, unlock(1)) << name;
+    }
     ExpectAsFound();
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return bars.AsMade(); }));
+    EXPECT_FALSE(Journal::Find(L"AccessibilityHotKeys"));
     FreeLibrary(library);
 }
 
