@@ -60,6 +60,10 @@ private:
     std::wstring m_subKey;
 };
 
+// Whether the tests run under Wine: what changes the machine (HKEY_LOCAL_MACHINE, policies,
+// the taskbar, key containers) is done only there, in a prefix of our own.
+inline bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
 // Dispatches this thread's messages until the condition holds or the time is up.
 inline bool PumpUntil(const std::function<bool()>& condition,
                       std::chrono::milliseconds timeout = std::chrono::seconds(10))

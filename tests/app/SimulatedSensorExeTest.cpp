@@ -99,37 +99,17 @@ struct ToolRun {
 // TremorlinkSensor.exe with these arguments, run to its end.
 ToolRun RunSensorTool(const std::string& arguments)
 {
-    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    tl::unique_handle readEnd;
-    tl::unique_handle writeEnd;
-    // Large enough for any answer, so that the tool never waits for the test to read.
-    if (!CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 1 << 16)) {
-        ADD_FAILURE() << "CreatePipe failed: " << GetLastError();
-        return {STILL_ACTIVE, {}};
-    }
-    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-
     std::wstring commandLine = L"\"" + WindowsPath(TREMORLINK_SENSOR_EXE) + L"\" ";
     commandLine.append(arguments.begin(), arguments.end());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd.get();
-    startup.hStdError = writeEnd.get();
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started)) {
-        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+    // Large enough for any answer, so that the tool never waits for the test to read.
+    const testsupport::PipedProcess tool = testsupport::StartPiped(commandLine, 1 << 16);
+    if (!tool.process) {
         return {STILL_ACTIVE, {}};
     }
-    CloseHandle(started.hThread);
-    const tl::unique_handle process(started.hProcess);
-    writeEnd.reset();
-
-    ToolRun run{WaitForExit(process.get()), {}};
+    ToolRun run{WaitForExit(tool.process.get()), {}};
     char buffer[4096];
     DWORD size = 0;
-    while (ReadFile(readEnd.get(), buffer, sizeof(buffer), &size, nullptr) && size > 0) {
+    while (ReadFile(tool.output.get(), buffer, sizeof(buffer), &size, nullptr) && size > 0) {
         run.output.append(buffer, size);
     }
     return run;

@@ -15,11 +15,6 @@ namespace testsupport {
 
 inline constexpr DWORD StartTimeoutMs = 20000;
 
-// The real programs run only in the test's Wine prefix: on Windows they would change the
-// machine's own settings, sensor provider and drive. A test checks this before it changes
-// anything, and skips otherwise.
-inline bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
 // The build passes Linux paths; Wine maps the root of that file system to drive Z:.
 inline std::wstring WindowsPath(std::string_view linuxPath)
 {
@@ -43,6 +38,39 @@ inline tl::unique_handle StartTremorlink()
     }
     CloseHandle(process.hThread);
     return tl::unique_handle(process.hProcess);
+}
+
+// A program started with its standard output and error into a pipe the caller reads.
+struct PipedProcess {
+    tl::unique_handle process; // empty when it could not be started
+    tl::unique_handle output;
+};
+
+// pipeSize: large enough for all a program writes, so that it never waits for a reader.
+inline PipedProcess StartPiped(std::wstring commandLine, DWORD pipeSize = 0)
+{
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    PipedProcess piped;
+    tl::unique_handle writeEnd;
+    if (!CreatePipe(piped.output.put(), writeEnd.put(), &inheritable, pipeSize)) {
+        ADD_FAILURE() << "CreatePipe failed: " << GetLastError();
+        return {};
+    }
+    SetHandleInformation(piped.output.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &started)) {
+        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+        return {};
+    }
+    CloseHandle(started.hThread);
+    piped.process.reset(started.hProcess);
+    return piped;
 }
 
 // The main window of that process, or null when it ended or took too long.

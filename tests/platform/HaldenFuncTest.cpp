@@ -1,6 +1,8 @@
 #include "platform/HaldenFunc.h"
 #include "platform/PasswordDigest.h"
 
+#include "TestSupport.h"
+
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -70,8 +72,6 @@ constexpr char Provider[] = "Microsoft Base Cryptographic Provider v1.0";
 
 std::wstring Digest(const std::wstring& text) { return PasswordDigest(text, TestContainer); }
 
-bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
 TEST(PasswordDigest, IsTheUpperCaseSha1OfTheText)
 {
     WithThreadLocale(English, [&] {
@@ -82,7 +82,7 @@ TEST(PasswordDigest, IsTheUpperCaseSha1OfTheText)
         // Windows-1252 bytes of "Pässwörd".
         EXPECT_EQ(L"59D3A7C4103C99F2BC5BC84D90D89483717851FC", Digest(L"P\u00E4ssw\u00F6rd"));
     });
-    if (UnderWine()) {
+    if (testsupport::UnderWine()) {
         // The program's own digest, on its own container, in this test prefix only.
         WithThreadLocale(English,
                          [] { EXPECT_EQ(L"A9993E364706816ABA3E25717850C26C9CD0D89D", HaldenFunc().GetHashCode(L"abc")); });

@@ -185,8 +185,6 @@ TEST(SettingsStore, NothingIsCachedBetweenAccesses)
 
 namespace {
 
-bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
 bool KeyExistsInView(const wchar_t* subKey, REGSAM view)
 {
     HKEY key = nullptr;
@@ -201,7 +199,7 @@ TEST(SettingsStore, BothBuildsUseTheNativeRegistryView)
 {
     // HKEY_LOCAL_MACHINE\Software is the part that 64-bit Windows shows a 32-bit program
     // in a view of its own; only a test prefix may have keys written there.
-    if (!UnderWine()) {
+    if (!testsupport::UnderWine()) {
         GTEST_SKIP() << "writes under HKEY_LOCAL_MACHINE, which only our own Wine prefixes may have";
     }
     constexpr wchar_t subKey[] = L"Software\\QuenTremorlinkTests\\NativeView";

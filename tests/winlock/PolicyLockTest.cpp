@@ -56,7 +56,7 @@ class PolicyLockTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+        if (!testsupport::UnderWine()) {
             GTEST_SKIP() << "changes the machine's policies, which only our own Wine prefixes may have";
         }
         for (const Policy& policy : policies) {
@@ -106,31 +106,16 @@ TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
 {
     Journal::Forget(L"Taskbar");
     const testsupport::FakeTaskbar bars;
-    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    tl::unique_handle readEnd;
-    tl::unique_handle writeEnd;
-    ASSERT_TRUE(CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0));
-    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-    std::wstring commandLine =
-        L"\"" + WindowsPath(WINLOCK_HOLDER_EXE) + L"\" \"" + WindowsPath(WINLOCK_DLL) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd.get();
-    startup.hStdError = writeEnd.get();
-    PROCESS_INFORMATION started{};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                               &startup, &started));
-    CloseHandle(started.hThread);
-    const tl::unique_handle holder(started.hProcess);
-    writeEnd.reset();
+    const testsupport::PipedProcess holder = testsupport::StartPiped(
+        L"\"" + WindowsPath(WINLOCK_HOLDER_EXE) + L"\" \"" + WindowsPath(WINLOCK_DLL) + L"\"");
+    ASSERT_TRUE(holder.process);
 
     char said[16] = {};
     DWORD size = 0;
-    const bool locked = ReadFile(readEnd.get(), said, sizeof(said) - 1, &size, nullptr) &&
+    const bool locked = ReadFile(holder.output.get(), said, sizeof(said) - 1, &size, nullptr) &&
                         std::string(said, size).rfind("locked", 0) == 0;
-    TerminateProcess(holder.get(), 1);
-    WaitForSingleObject(holder.get(), testsupport::StartTimeoutMs);
+    TerminateProcess(holder.process.get(), 1);
+    WaitForSingleObject(holder.process.get(), testsupport::StartTimeoutMs);
     ASSERT_TRUE(locked) << "the holder said: " << said;
     ExpectLocked();
     EXPECT_TRUE(testsupport::PumpUntil([&] { return bars.AllHidden(); }));

@@ -4,6 +4,7 @@
 #include "FakeTaskbar.h"
 #include "Journal.h"
 #include "TestSupport.h"
+#include "app/TremorlinkProcess.h"
 
 #include <windows.h>
 
@@ -13,7 +14,7 @@ namespace {
 
 TEST(TaskbarLock, HidesEveryTaskbarAndShowsOnlyWhatItHid)
 {
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+    if (!testsupport::UnderWine()) {
         GTEST_SKIP() << "hides the machine's taskbar, which only our own Wine displays may have";
     }
     Journal::Forget(L"Taskbar");
