@@ -84,13 +84,19 @@ void Send(std::initializer_list<std::pair<WORD, bool>> keys)
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// Alt+Tab, Ctrl+Esc, the left Windows key and Alt+F4, then an A and Enter.
+// Every combination the lock takes away, then an A and Enter.
 void SendCombinations()
 {
-    Send({{VK_MENU, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_F4, false}, {VK_F4, true}, {VK_MENU, true}});
-    Send({{VK_CONTROL, false}, {VK_ESCAPE, false}, {VK_ESCAPE, true}, {VK_CONTROL, true}});
-    Send({{VK_LWIN, false}, {VK_LWIN, true}, {'A', false}, {'A', true}, {VK_RETURN, false}, {VK_RETURN, true}});
+    Send({{VK_MENU, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_SHIFT, false}, {VK_TAB, false}, {VK_TAB, true},
+          {VK_SHIFT, true}, {VK_ESCAPE, false}, {VK_ESCAPE, true}, {VK_F4, false}, {VK_F4, true}, {VK_SPACE, false},
+          {VK_SPACE, true}, {VK_MENU, true}});
+    Send({{VK_CONTROL, false}, {VK_ESCAPE, false}, {VK_ESCAPE, true}, {VK_SHIFT, false}, {VK_ESCAPE, false},
+          {VK_ESCAPE, true}, {VK_SHIFT, true}, {VK_CONTROL, true}});
+    Send({{VK_LWIN, false}, {VK_LWIN, true}, {VK_RWIN, false}, {VK_RWIN, true}, {'A', false}, {'A', true},
+          {VK_RETURN, false}, {VK_RETURN, true}});
 }
+
+constexpr WPARAM TakenAway[] = {VK_TAB, VK_ESCAPE, VK_F4, VK_SPACE, VK_LWIN, VK_RWIN};
 
 bool Has(const std::vector<WPARAM>& keys, WPARAM key) { return std::find(keys.begin(), keys.end(), key) != keys.end(); }
 
@@ -113,7 +119,7 @@ TEST(TaskSwitchLock, TheLibraryTakesSwitchingAwayAndGivesItBack)
     SendCombinations();
     ASSERT_TRUE(testsupport::PumpUntil([&] { return Has(window.keys, VK_RETURN); }));
     EXPECT_TRUE(Has(window.keys, 'A')) << "the password can still be typed";
-    for (const WPARAM swallowed : {VK_TAB, VK_F4, VK_ESCAPE, VK_LWIN}) {
+    for (const WPARAM swallowed : TakenAway) {
         EXPECT_FALSE(Has(window.keys, swallowed)) << swallowed;
     }
 
@@ -122,7 +128,7 @@ TEST(TaskSwitchLock, TheLibraryTakesSwitchingAwayAndGivesItBack)
     window.keys.clear();
     SendCombinations();
     ASSERT_TRUE(testsupport::PumpUntil([&] { return Has(window.keys, VK_RETURN); }));
-    for (const WPARAM given : {VK_TAB, VK_F4, VK_ESCAPE, VK_LWIN}) {
+    for (const WPARAM given : TakenAway) {
         EXPECT_TRUE(Has(window.keys, given)) << given;
     }
     FreeLibrary(library);
