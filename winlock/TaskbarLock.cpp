@@ -27,10 +27,15 @@ bool IsClass(HWND window, const wchar_t* name) noexcept
     return lstrcmpW(className, name) == 0;
 }
 
+bool IsTaskbar(HWND window) noexcept
+{
+    return IsClass(window, L"Shell_TrayWnd") || IsClass(window, L"Shell_SecondaryTrayWnd");
+}
+
 BOOL CALLBACK CollectTaskbar(HWND window, LPARAM found) noexcept
 {
     auto& into = *reinterpret_cast<Found*>(found);
-    if (IsWindowVisible(window) && (IsClass(window, L"Shell_TrayWnd") || IsClass(window, L"Shell_SecondaryTrayWnd"))) {
+    if (IsWindowVisible(window) && IsTaskbar(window)) {
         into.windows.push_back(window);
         if (IsClass(window, L"Shell_TrayWnd")) {
             into.taskbarThread = GetWindowThreadProcessId(window, nullptr);
@@ -104,8 +109,7 @@ bool TaskbarLock::Unlock()
     }
     for (const HWND window : Unpack(*hidden)) {
         // A handle of a window that is gone, or now another's, is left alone.
-        if (IsWindow(window) && (IsClass(window, L"Shell_TrayWnd") || IsClass(window, L"Shell_SecondaryTrayWnd") ||
-                                 IsClass(window, L"Button"))) {
+        if (IsWindow(window) && (IsTaskbar(window) || IsClass(window, L"Button"))) {
             ShowWindowAsync(window, SW_SHOWNA);
         }
     }

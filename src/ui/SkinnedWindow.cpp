@@ -109,14 +109,21 @@ SkinnedWindow::SkinnedWindow(const Options& options)
 void SkinnedWindow::ApplyDpi(UINT dpi)
 {
     const RECT before = Bounds();
+    const SIZE size = FrameAt(m_size, dpi).size;
+    const LONG left = (before.left + before.right - size.cx) / 2;
+    const LONG top = (before.top + before.bottom - size.cy) / 2;
+    TakeUpDpi(dpi, {left, top, left + size.cx, top + size.cy});
+}
+
+void SkinnedWindow::TakeUpDpi(UINT dpi, const RECT& bounds)
+{
     SetTopLevelDpi(dpi);
     m_pieces = PiecesAt(dpi);
     EnumChildWindows(Handle(), &ApplyDpiToControl, static_cast<LPARAM>(dpi));
     PlaceFrame();
     DpiChanged();
-    const SIZE size = FrameAt(m_size, dpi).size;
-    SetWindowPos(Handle(), nullptr, (before.left + before.right - size.cx) / 2, (before.top + before.bottom - size.cy) / 2,
-                 size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -209,10 +216,7 @@ LRESULT SkinnedWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_DPICHANGED: {
         // Moved to a monitor of another DPI: there, at the place Windows suggests.
-        ApplyDpi(LOWORD(wParam));
-        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        TakeUpDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     }
     case WM_CLOSE: Close(); return 0;

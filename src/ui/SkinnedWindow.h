@@ -93,6 +93,8 @@ private:
         ImageStrip cornerRight;
     };
     static Pieces PiecesAt(UINT dpi) noexcept;
+    // The window and its controls at dpi, the window placed at bounds.
+    void TakeUpDpi(UINT dpi, const RECT& bounds);
     void PlaceFrame() noexcept;
 
     SIZE m_size;
