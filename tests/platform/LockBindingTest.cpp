@@ -1,6 +1,7 @@
 // The binding of the input lock library, against a WinLock.dll that records its calls.
 // Each test is a process of its own, so each loads the library it chose for the first
 // time.
+#include "RecordingLock.h"
 #include "app/TremorlinkProcess.h"
 #include "platform/HaldenFunc.h"
 
@@ -12,18 +13,8 @@
 
 namespace {
 
+using testsupport::RecordedCalls;
 using testsupport::WindowsPath;
-
-// The calls the loaded recording library got, one line each; empty without one.
-std::string RecordedCalls()
-{
-    using Recorded = const char*(WINAPIV*)();
-    const HMODULE library = GetModuleHandleW(L"WinLock.dll");
-    const auto recorded = library == nullptr ? nullptr
-                                             : reinterpret_cast<Recorded>(reinterpret_cast<void*>(
-                                                   GetProcAddress(library, "RecordedLockCalls")));
-    return recorded != nullptr ? recorded() : std::string();
-}
 
 // The arming's order of locks, and the right password's order of unlocks.
 void LockAndUnlock(HaldenFunc& halden)

@@ -1,0 +1,58 @@
+#pragma once
+// Anti-theft: arming, the armed period and disarming, as one call on the main thread.
+// Arming saves the lid, button, resume-password and hibernation settings in the settings
+// store and overrides them so that the notebook can be neither put to sleep nor switched
+// off, switches the screen saver and the provider's system protection, and waits in the
+// password prompt; the right password ends the wait and everything is put back.
+// NotebookProtectionEnabled is 1 for exactly that period, so that the next start after a
+// power loss or a killed process puts the settings back: the start-up restore.
+#include "platform/PwrScheme.h"
+
+#include <windows.h>
+
+class AntiTheftDialogs;
+class MessageBoxes;
+class ScreenSaver;
+class SettingsStore;
+class WMI;
+
+class AntiTheft {
+public:
+    // What a saved value holds when the setting could not be read at arming: putting it
+    // back leaves the setting as it is.
+    static constexpr int NotRead = PwrScheme::UnknownCode;
+
+    struct World {
+        const SettingsStore& settings;
+        WMI& wmi;
+        const PowerFunctions& power;
+        ScreenSaver& screenSaver;
+        AntiTheftDialogs& dialogs;
+        MessageBoxes& messageBoxes;
+        // Hidden again after the armed period; may be null.
+        HWND mainWindow;
+    };
+
+    explicit AntiTheft(const World& world) noexcept : m_world(world) {}
+
+    // 1 when a password has been created, else 0.
+    int CheckCustomizedPassword() const;
+    // Arms, waits for the right password and disarms. While it runs, from obtaining the
+    // password to the end of disarming, a second call returns at once: the saved settings
+    // must never be overwritten by the overridden ones.
+    void EnterSysProtection();
+    // Start-up: when the last run ended while armed, puts the saved settings back and
+    // gives the input back; otherwise changes nothing.
+    void StartupRestore();
+
+    bool Busy() const noexcept { return m_busy; }
+
+private:
+    void SaveAndOverrideGlobalPolicy(PwrScheme& scheme);
+    void SaveAndOverrideScheme(PwrScheme& scheme);
+    void RestoreGlobalPolicy(PwrScheme& scheme);
+    void RestoreScheme(PwrScheme& scheme);
+
+    World m_world;
+    bool m_busy = false;
+};

@@ -1,0 +1,333 @@
+// Arming, disarming and the start-up restore, over the simulated power library and sensor
+// provider, with the two dialogs and the screen saver played by the test.
+#include "protection/AntiTheft.h"
+
+#include "PowerLibrary.h"
+#include "RecordingLock.h"
+#include "SimProvider.h"
+#include "TestSupport.h"
+#include "app/TremorlinkProcess.h"
+#include "platform/HaldenFunc.h"
+#include "platform/PowerSamples.h"
+#include "platform/WMI.h"
+#include "protection/AntiTheftDialogs.h"
+#include "protection/MessageBoxes.h"
+#include "protection/ScreenSaver.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testsupport;
+
+constexpr UINT ActiveIndex = 3;
+const std::wstring StoredDigest = L"5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8";
+
+class FakeDialogs final : public AntiTheftDialogs {
+public:
+    void CreatePassword() override
+    {
+        ++created;
+        if (onCreate) {
+            onCreate();
+        }
+    }
+    void VerifyPassword() override
+    {
+        ++prompts;
+        if (whileArmed) {
+            whileArmed();
+        }
+    }
+
+    std::function<void()> onCreate;   // what the user does in the create-password dialog
+    std::function<void()> whileArmed; // what happens while the prompt is up
+    int created = 0;
+    int prompts = 0;
+};
+
+class FakeScreenSaver final : public ScreenSaver {
+public:
+    void SetActive(bool active) override { switched.push_back(active); }
+    std::vector<bool> switched;
+};
+
+class FakeMessageBoxes final : public MessageBoxes {
+public:
+    void Show(const std::wstring& text) override { shown.push_back(text); }
+    std::vector<std::wstring> shown;
+};
+
+// The settings anti-theft keeps, in the settings' order.
+struct Saved {
+    int closeLid, powerButton, sleepButton, enablePassword, hibernationTimer, armed;
+    bool operator==(const Saved&) const = default;
+};
+
+void PrintTo(const Saved& s, std::ostream* out)
+{
+    *out << "lid " << s.closeLid << ", power " << s.powerButton << ", sleep " << s.sleepButton << ", password "
+         << s.enablePassword << ", hibernation " << s.hibernationTimer << ", armed " << s.armed;
+}
+
+// The notebook's power settings as codes and minutes.
+struct Power {
+    int lid, powerButton, sleepButton;
+    bool password;
+    std::uint32_t standby, hibernation;
+    bool operator==(const Power&) const = default;
+};
+
+void PrintTo(const Power& p, std::ostream* out)
+{
+    *out << "lid " << p.lid << ", power " << p.powerButton << ", sleep " << p.sleepButton << ", password "
+         << p.password << ", stand-by " << p.standby << ", hibernation " << p.hibernation;
+}
+
+class AntiTheftTest : public ::testing::Test {
+protected:
+    AntiTheftTest()
+    {
+        library.PutScheme(ActiveIndex, {.policy = SampleScheme(), .processorPolicy = SampleProcessor()});
+        library.SetActiveScheme(ActiveIndex);
+        library.SetGlobalPolicy(SampleGlobal());
+        SetPower({1, 4, 3, true, 0, 0});
+    }
+
+    // Sets the codes of the global policy as the user's control panel would; the times
+    // are the scheme's.
+    void SetPower(const Power& codes)
+    {
+        PwrScheme scheme(library.Functions());
+        ASSERT_TRUE(scheme.InitGlobalPolicy());
+        scheme.SetCloseLidAction(codes.lid);
+        scheme.SetPowerButtonAction(codes.powerButton);
+        scheme.SetSleepButtonAction(codes.sleepButton);
+        scheme.SetPasswdLogonFlag(codes.password);
+        ASSERT_TRUE(scheme.ActivateGlobalPolicy());
+        library.ClearCalls();
+    }
+
+    Power PowerNow() const
+    {
+        PwrScheme scheme(library.Functions());
+        EXPECT_TRUE(scheme.InitGlobalPolicy());
+        EXPECT_TRUE(scheme.InitScheme(ActiveIndex));
+        return {scheme.GetCloseLidAction(), scheme.GetPowerButtonAction(), scheme.GetSleepButtonAction(),
+                scheme.GetPasswdLogonFlag(),   scheme.GetStandbyTimer(),      scheme.GetHibernationTimer()};
+    }
+
+    Saved SavedNow() const
+    {
+        return {settings.Read(Setting::CloseLid),       settings.Read(Setting::PowerButton),
+                settings.Read(Setting::SleepButton),    settings.Read(Setting::EnablePassword),
+                settings.Read(Setting::HibernationTimer), settings.Read(Setting::NotebookProtectionEnabled)};
+    }
+
+    // The uStatus of each SetSystemProtection the provider received since the last call
+    // of ForgetProviderCalls.
+    std::vector<int> SystemProtectionCalls() const
+    {
+        std::vector<int> values;
+        const std::vector<sim::MethodCall> calls = provider.Calls();
+        for (std::size_t i = m_callsForgotten; i < calls.size(); ++i) {
+            if (calls[i].method == L"SetSystemProtection") {
+                values.push_back(calls[i].value);
+            }
+        }
+        return values;
+    }
+    std::size_t NewProviderCalls() const { return provider.Calls().size() - m_callsForgotten; }
+    void ForgetProviderCalls() { m_callsForgotten = provider.Calls().size(); }
+
+    void Arm()
+    {
+        settings.WriteUserPassword(StoredDigest);
+        antiTheft.EnterSysProtection();
+    }
+
+    TestSettingsKey key;
+    SettingsStore settings = key.Store();
+    sim::Provider provider;
+    WMI wmi{provider.Locator()};
+    sim::PowerLibrary library;
+    PowerFunctions functions = library.Functions();
+    FakeScreenSaver screenSaver;
+    FakeDialogs dialogs;
+    FakeMessageBoxes messageBoxes;
+    AntiTheft antiTheft{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr}};
+
+private:
+    std::size_t m_callsForgotten = 0;
+};
+
+TEST_F(AntiTheftTest, ArmsOnlyOnceAPasswordExists)
+{
+    // The create-password dialog left without a password: nothing happened at all.
+    antiTheft.EnterSysProtection();
+    EXPECT_EQ(1, dialogs.created);
+    EXPECT_EQ(0, dialogs.prompts);
+    EXPECT_TRUE(library.Calls().empty());
+    EXPECT_TRUE(provider.Calls().empty());
+    EXPECT_TRUE(screenSaver.switched.empty());
+    EXPECT_FALSE(key.Exists());
+
+    // The dialog that stores a password leads straight into the armed period.
+    dialogs.onCreate = [&] { settings.WriteUserPassword(StoredDigest); };
+    antiTheft.EnterSysProtection();
+    EXPECT_EQ(2, dialogs.created);
+    EXPECT_EQ(1, dialogs.prompts);
+
+    // With a password stored, no dialog asks for one.
+    antiTheft.EnterSysProtection();
+    EXPECT_EQ(2, dialogs.created);
+    EXPECT_EQ(2, dialogs.prompts);
+}
+
+TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
+{
+    struct Case {
+        const char* name;
+        Shape shape;
+        bool standbyAllowed;
+        Power before;
+        Saved savedWhileArmed;
+        Power whileArmed;
+    };
+    // Lid codes that the lid's table does not name are kept as they are.
+    const int lidShutDown = PwrScheme::OtherCodeBase + PowerActionShutdownOff;
+    const Case cases[] = {
+        {"stand-by, then hibernation in total after 40 minutes", StandbyThenHibernation, true,
+         {1, 4, 3, true, 10, 40}, {1, 4, 3, 1, 40, 1}, {0, 0, 0, false, 10, 0}},
+        {"hibernation after 20 idle minutes, no stand-by", HibernationOnly, true,
+         {2, 1, 2, false, 0, 20}, {2, 1, 2, 0, 20, 1}, {0, 0, 0, false, 0, 0}},
+        {"a lid that shuts down, on a machine without stand-by", StandbyThenHibernation, false,
+         {lidShutDown, 0, 0, true, 10, 40}, {lidShutDown, 0, 0, 1, 40, 1}, {0, 0, 0, false, 10, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        library.PutScheme(ActiveIndex, {.policy = SampleScheme(c.shape), .processorPolicy = SampleProcessor()});
+        library.SetStandbyAllowed(c.standbyAllowed);
+        SetPower(c.before);
+        ASSERT_EQ(c.before, PowerNow());
+        const GLOBAL_POWER_POLICY globalBefore = library.GlobalPolicy();
+        screenSaver.switched.clear();
+        HaldenFunc().SetBeepNow(1);
+
+        dialogs.whileArmed = [&] {
+            EXPECT_EQ(c.savedWhileArmed, SavedNow());
+            EXPECT_EQ(c.whileArmed, PowerNow());
+            if (c.shape.idleAction == PowerActionHibernate) {
+                EXPECT_EQ(0u, library.Scheme(ActiveIndex)->policy.user.IdleTimeoutAc) << "no idle action at all";
+            }
+            EXPECT_EQ(std::vector<bool>{false}, screenSaver.switched);
+            EXPECT_EQ(std::vector<int>{1}, SystemProtectionCalls());
+            EXPECT_EQ(0, HaldenFunc().GetBeepNow()) << "a movement before arming is forgotten";
+            // Whatever changes the global policy meanwhile, disarming writes back the copy
+            // read at arming.
+            GLOBAL_POWER_POLICY changed = library.GlobalPolicy();
+            changed.user.DischargePolicy[0].BatteryLevel = 99;
+            library.SetGlobalPolicy(changed);
+        };
+        ForgetProviderCalls();
+        Arm();
+
+        EXPECT_EQ(c.before, PowerNow());
+        EXPECT_EQ(globalBefore.user.LidCloseAc.Action, library.GlobalPolicy().user.LidCloseAc.Action);
+        EXPECT_EQ(globalBefore.user.DischargePolicy[0].BatteryLevel,
+                  library.GlobalPolicy().user.DischargePolicy[0].BatteryLevel);
+        EXPECT_EQ((std::vector<bool>{false, true}), screenSaver.switched) << "always on afterwards";
+        EXPECT_EQ((std::vector<int>{1, 0}), SystemProtectionCalls());
+        EXPECT_EQ(0, settings.Read(Setting::NotebookProtectionEnabled));
+        EXPECT_TRUE(messageBoxes.shown.empty());
+    }
+}
+
+TEST_F(AntiTheftTest, ProviderFailuresAreShownAndTheSequenceGoesOn)
+{
+    provider.FailMethod(L"SetSystemProtection", WBEM_E_FAILED);
+    Arm();
+    EXPECT_EQ(1, dialogs.prompts);
+    EXPECT_EQ((std::vector<std::wstring>{L"Set Notebook Protection Enable Failed",
+                                         L"Set Notebook Protection Disable Failed"}),
+              messageBoxes.shown);
+    EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
+    EXPECT_EQ(0, settings.Read(Setting::NotebookProtectionEnabled));
+}
+
+TEST_F(AntiTheftTest, ASecondArmingWhileArmedReturnsAtOnce)
+{
+    dialogs.whileArmed = [&] {
+        EXPECT_TRUE(antiTheft.Busy());
+        antiTheft.EnterSysProtection();
+    };
+    Arm();
+    EXPECT_EQ(1, dialogs.prompts);
+    EXPECT_EQ((Saved{1, 4, 3, 1, 40, 0}), SavedNow()) << "the saved settings were not overwritten";
+    EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
+    EXPECT_FALSE(antiTheft.Busy());
+}
+
+TEST_F(AntiTheftTest, StartAfterAnArmedEndPutsTheSettingsBackAndGivesTheInputBack)
+{
+    ASSERT_TRUE(SetDllDirectoryW(WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
+    // An ordinary start changes nothing and loads no lock.
+    antiTheft.StartupRestore();
+    EXPECT_TRUE(library.Calls().empty());
+    EXPECT_TRUE(screenSaver.switched.empty());
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"WinLock.dll"));
+
+    // The process is killed while armed: the overridden settings and the marker stay.
+    GLOBAL_POWER_POLICY armedGlobal{};
+    POWER_POLICY armedScheme{};
+    Saved armedSettings{};
+    dialogs.whileArmed = [&] {
+        armedGlobal = library.GlobalPolicy();
+        armedScheme = library.Scheme(ActiveIndex)->policy;
+        armedSettings = SavedNow();
+    };
+    Arm();
+    library.SetGlobalPolicy(armedGlobal);
+    library.PutScheme(ActiveIndex, {.policy = armedScheme, .processorPolicy = SampleProcessor()});
+    settings.Write(Setting::NotebookProtectionEnabled, armedSettings.armed);
+    screenSaver.switched.clear();
+    ForgetProviderCalls();
+
+    antiTheft.StartupRestore();
+    EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
+    EXPECT_EQ(std::vector<bool>{true}, screenSaver.switched);
+    EXPECT_EQ("CtrlAltDel 1\nSwitching 1\nTaskbar 1\n", RecordedCalls());
+    EXPECT_EQ(0, settings.Read(Setting::NotebookProtectionEnabled));
+    EXPECT_EQ(0u, NewProviderCalls()) << "the provider is not called and nothing is armed";
+    EXPECT_EQ(1, dialogs.prompts);
+    SetDllDirectoryW(nullptr);
+}
+
+TEST_F(AntiTheftTest, SettingsThatCouldNotBeReadAreNeverPutBackAsDoNothing)
+{
+    const GLOBAL_POWER_POLICY globalBefore = library.GlobalPolicy();
+    const POWER_POLICY schemeBefore = library.Scheme(ActiveIndex)->policy;
+    library.Fail(sim::PowerCall::ReadGlobalPwrPolicy);
+    library.Fail(sim::PowerCall::ReadPwrScheme);
+    dialogs.whileArmed = [&] {
+        const int notRead = AntiTheft::NotRead;
+        EXPECT_EQ((Saved{notRead, notRead, notRead, notRead, notRead, 1}), SavedNow());
+    };
+    Arm();
+    EXPECT_TRUE(library.Writes().empty());
+
+    // A start after that arming ended while armed, with the library readable again.
+    library.Fail(sim::PowerCall::ReadGlobalPwrPolicy, false);
+    library.Fail(sim::PowerCall::ReadPwrScheme, false);
+    settings.Write(Setting::NotebookProtectionEnabled, 1);
+    antiTheft.StartupRestore();
+    EXPECT_EQ("", Differences(globalBefore, library.GlobalPolicy()));
+    EXPECT_EQ("", Differences(schemeBefore, library.Scheme(ActiveIndex)->policy));
+    EXPECT_EQ(0, settings.Read(Setting::NotebookProtectionEnabled));
+}
+
+} // namespace
