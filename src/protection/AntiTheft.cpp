@@ -38,7 +38,12 @@ void AntiTheft::EnterSysProtection()
 
     // One object for the whole period: disarming writes back the global policy read here.
     PwrScheme scheme(m_world.power);
+    // The active scheme as it was: stand-by and hibernation are overridden on both sides
+    // from the AC side's times, and only this copy still knows the battery side's.
+    PwrScheme schemeBefore(m_world.power);
+    m_armed = true;
     SaveAndOverrideGlobalPolicy(scheme);
+    const bool schemeRead = schemeBefore.InitScheme(schemeBefore.GetActiveSchemeIndex());
     SaveAndOverrideScheme(scheme);
     m_world.screenSaver.SetActive(false);
     m_world.settings.Write(Setting::NotebookProtectionEnabled, 1);
@@ -56,9 +61,12 @@ void AntiTheft::EnterSysProtection()
         ShowWindow(m_world.mainWindow, SW_HIDE);
     }
     RestoreGlobalPolicy(scheme);
-    RestoreScheme(scheme);
+    if (!schemeRead || !schemeBefore.ActivateScheme(true)) {
+        RestoreScheme(scheme);
+    }
     m_world.screenSaver.SetActive(true);
     m_world.settings.Write(Setting::NotebookProtectionEnabled, 0);
+    m_armed = false;
 }
 
 void AntiTheft::StartupRestore()

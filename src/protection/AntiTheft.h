@@ -46,6 +46,8 @@ public:
     void StartupRestore();
 
     bool Busy() const noexcept { return m_busy; }
+    // From the moment the settings are overridden until they have been put back.
+    bool Armed() const noexcept { return m_armed; }
 
 private:
     void SaveAndOverrideGlobalPolicy(PwrScheme& scheme);
@@ -55,4 +57,5 @@ private:
 
     World m_world;
     bool m_busy = false;
+    bool m_armed = false;
 };

@@ -215,6 +215,7 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
         SetPower(c.before);
         ASSERT_EQ(c.before, PowerNow());
         const GLOBAL_POWER_POLICY globalBefore = library.GlobalPolicy();
+        const POWER_POLICY schemeBefore = library.Scheme(ActiveIndex)->policy;
         screenSaver.switched.clear();
         HaldenFunc().SetBeepNow(1);
 
@@ -237,6 +238,7 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
         Arm();
 
         EXPECT_EQ(c.before, PowerNow());
+        EXPECT_EQ("", Differences(schemeBefore, library.Scheme(ActiveIndex)->policy)) << "the battery side too";
         EXPECT_EQ(globalBefore.user.LidCloseAc.Action, library.GlobalPolicy().user.LidCloseAc.Action);
         EXPECT_EQ(globalBefore.user.DischargePolicy[0].BatteryLevel,
                   library.GlobalPolicy().user.DischargePolicy[0].BatteryLevel);
