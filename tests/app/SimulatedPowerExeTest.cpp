@@ -96,7 +96,16 @@ bool LoadInProcess(HANDLE process, const std::wstring& name)
     return returned;
 }
 
-TEST(SimulatedPowerExe, TremorlinkLoadsTheSimulatedLibraryAndOtherProgramsKeepWines)
+// The program is ended before Wine's library is put back, whatever happened.
+class SimulatedPowerExe : public ::testing::Test {
+protected:
+    void TearDown() override { testsupport::EndIfRunning(program.get()); }
+
+    std::optional<SimulatedPowerInPlace> power;
+    tl::unique_handle program;
+};
+
+TEST_F(SimulatedPowerExe, TremorlinkLoadsTheSimulatedLibraryAndOtherProgramsKeepWines)
 {
     if (!UnderWine()) {
         GTEST_SKIP() << "replaces the power library of the system, which only our own Wine prefixes may have";
@@ -107,33 +116,31 @@ TEST(SimulatedPowerExe, TremorlinkLoadsTheSimulatedLibraryAndOtherProgramsKeepWi
     ASSERT_TRUE(simulated && wines);
     ASSERT_NE(*simulated, *wines);
 
-    std::optional<SimulatedPowerInPlace> power(std::in_place);
+    power.emplace();
     ASSERT_TRUE(power->InPlace());
-    {
-        const tl::unique_handle program = testsupport::StartTremorlink();
-        ASSERT_TRUE(program);
-        const HWND window = testsupport::WaitForMainWindow(program.get());
-        ASSERT_NE(nullptr, window) << "the main window never appeared";
+    program = testsupport::StartTremorlink();
+    ASSERT_TRUE(program);
+    const HWND window = testsupport::WaitForMainWindow(program.get());
+    ASSERT_NE(nullptr, window) << "the main window never appeared";
 
-        EXPECT_TRUE(LoadInProcess(program.get(), L"powrprof.dll"));
-        BYTE* const base = ModuleIn(GetProcessId(program.get()), L"powrprof.dll");
-        ASSERT_NE(nullptr, base) << "the program has no powrprof.dll";
-        const std::optional<ImageStamp> loaded = ReadStamp([&](DWORD offset, void* data, DWORD size) {
-            SIZE_T read = 0;
-            return ReadProcessMemory(program.get(), base + offset, data, size, &read) && read == size;
-        });
-        EXPECT_EQ(simulated, loaded) << "Tremorlink.exe runs on another library than the simulated one";
+    EXPECT_TRUE(LoadInProcess(program.get(), L"powrprof.dll"));
+    BYTE* const base = ModuleIn(GetProcessId(program.get()), L"powrprof.dll");
+    ASSERT_NE(nullptr, base) << "the program has no powrprof.dll";
+    const std::optional<ImageStamp> loaded = ReadStamp([&](DWORD offset, void* data, DWORD size) {
+        SIZE_T read = 0;
+        return ReadProcessMemory(program.get(), base + offset, data, size, &read) && read == size;
+    });
+    EXPECT_EQ(simulated, loaded) << "Tremorlink.exe runs on another library than the simulated one";
 
-        // Loaded by name here too, where no override applies.
-        const HMODULE own = LoadLibraryW(L"powrprof.dll");
-        ASSERT_NE(nullptr, own);
-        EXPECT_NE(nullptr, reinterpret_cast<void*>(GetProcAddress(own, "CallNtPowerInformation")))
-            << "the test binary got the simulated library too";
-        FreeLibrary(own);
+    // Loaded by name here too, where no override applies.
+    const HMODULE own = LoadLibraryW(L"powrprof.dll");
+    ASSERT_NE(nullptr, own);
+    EXPECT_NE(nullptr, reinterpret_cast<void*>(GetProcAddress(own, "CallNtPowerInformation")))
+        << "the test binary got the simulated library too";
+    FreeLibrary(own);
 
-        ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-        EXPECT_EQ(0u, testsupport::WaitForExit(program.get()));
-    }
+    ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
+    EXPECT_EQ(0u, testsupport::WaitForExit(program.get()));
 
     power.reset();
     EXPECT_EQ(wines, FileStamp(SimulatedPowerInPlace::SystemLibrary())) << "Wine's own library is back";

@@ -127,13 +127,7 @@ protected:
         provider.emplace();
     }
 
-    void TearDown() override
-    {
-        if (program && WaitForSingleObject(program.get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(program.get(), 1);
-            WaitForSingleObject(program.get(), testsupport::StartTimeoutMs);
-        }
-    }
+    void TearDown() override { testsupport::EndIfRunning(program.get()); }
 
     void StartWithStoredSetting(int hddProtectionEnabled)
     {
