@@ -15,6 +15,10 @@ inline constexpr std::wstring_view EventLanguage = L"WQL";
 inline constexpr std::wstring_view EventQuery = L"SELECT * FROM GSensorEvent";
 inline constexpr std::wstring_view ShockProperty = L"uShock";
 inline constexpr std::wstring_view TestMethodName = L"FireGEvent";
+inline constexpr std::wstring_view SystemProtectionMethodName = L"SetSystemProtection";
+// The uShock values of a shock and of a movement (reported while system protection is on).
+inline constexpr int ShockValue = 0x501;
+inline constexpr int MovementValue = 0x502;
 
 struct MethodSignature {
     std::wstring_view name;

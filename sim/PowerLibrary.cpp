@@ -40,36 +40,26 @@ std::optional<std::wstring> TextOrNothing(const wchar_t* text)
 
 } // namespace
 
-// The table's functions: each records its call and, unless the call is set to fail, does
-// what the system's function does to the library's state.
+// The table's functions: each records its call and, unless the call is set to fail, answers
+// it from the library's state.
 class PowerLibrary::Answer {
 public:
     static BOOLEAN WINAPI ReadGlobalPwrPolicy(PGLOBAL_POWER_POLICY policy)
     {
-        return Run({.call = PowerCall::ReadGlobalPwrPolicy}, [&](PowerLibrary& library) {
-            *policy = library.m_global;
-            return true;
-        });
+        return Run({.call = PowerCall::ReadGlobalPwrPolicy},
+                   [&](PowerState& state) { return state.ReadGlobalPwrPolicy(*policy); });
     }
 
     static BOOLEAN WINAPI WriteGlobalPwrPolicy(PGLOBAL_POWER_POLICY policy)
     {
-        return Run({.call = PowerCall::WriteGlobalPwrPolicy, .globalPolicy = *policy}, [&](PowerLibrary& library) {
-            library.m_global = *policy;
-            return true;
-        });
+        return Run({.call = PowerCall::WriteGlobalPwrPolicy, .globalPolicy = *policy},
+                   [&](PowerState& state) { return state.WriteGlobalPwrPolicy(*policy); });
     }
 
     static BOOLEAN WINAPI ReadPwrScheme(UINT index, PPOWER_POLICY policy)
     {
-        return Run({.call = PowerCall::ReadPwrScheme, .index = index}, [&](PowerLibrary& library) {
-            const auto scheme = library.m_schemes.find(index);
-            if (scheme == library.m_schemes.end()) {
-                return false;
-            }
-            *policy = scheme->second.policy;
-            return true;
-        });
+        return Run({.call = PowerCall::ReadPwrScheme, .index = index},
+                   [&](PowerState& state) { return state.ReadPwrScheme(index, *policy); });
     }
 
     static BOOLEAN WINAPI WritePwrScheme(PUINT index, LPWSTR name, LPWSTR description, PPOWER_POLICY policy)
@@ -79,68 +69,31 @@ public:
                     .schemePolicy = *policy,
                     .name = TextOrNothing(name),
                     .description = TextOrNothing(description)},
-                   [&](PowerLibrary& library) {
-                       if (!library.m_userMayWriteSchemes) {
-                           return false;
-                       }
-                       UINT written = *index;
-                       if (written == NEWSCHEME) {
-                           written = library.m_schemes.empty() ? 0 : std::prev(library.m_schemes.end())->first + 1;
-                       }
-                       PowerSchemeEntry& scheme = library.m_schemes[written];
-                       scheme.policy = *policy;
-                       // Without a name or description the scheme keeps the ones it has.
-                       if (name != nullptr) {
-                           scheme.name = name;
-                       }
-                       if (description != nullptr) {
-                           scheme.description = description;
-                       }
-                       *index = written;
-                       return true;
-                   });
+                   [&](PowerState& state) { return state.WritePwrScheme(*index, name, description, *policy); });
     }
 
     static BOOLEAN WINAPI ReadProcessorPwrScheme(UINT index, PMACHINE_PROCESSOR_POWER_POLICY policy)
     {
-        return Run({.call = PowerCall::ReadProcessorPwrScheme, .index = index}, [&](PowerLibrary& library) {
-            const auto scheme = library.m_schemes.find(index);
-            if (scheme == library.m_schemes.end()) {
-                return false;
-            }
-            *policy = scheme->second.processorPolicy;
-            return true;
-        });
+        return Run({.call = PowerCall::ReadProcessorPwrScheme, .index = index},
+                   [&](PowerState& state) { return state.ReadProcessorPwrScheme(index, *policy); });
     }
 
     static BOOLEAN WINAPI WriteProcessorPwrScheme(UINT index, PMACHINE_PROCESSOR_POWER_POLICY policy)
     {
         return Run({.call = PowerCall::WriteProcessorPwrScheme, .index = index, .processorPolicy = *policy},
-                   [&](PowerLibrary& library) {
-                       // A processor policy belongs to a scheme that exists.
-                       const auto scheme = library.m_schemes.find(index);
-                       if (scheme == library.m_schemes.end()) {
-                           return false;
-                       }
-                       scheme->second.processorPolicy = *policy;
-                       return true;
-                   });
+                   [&](PowerState& state) { return state.WriteProcessorPwrScheme(index, *policy); });
     }
 
     static BOOLEAN WINAPI DeletePwrScheme(UINT index)
     {
-        return Run({.call = PowerCall::DeletePwrScheme, .index = index}, [&](PowerLibrary& library) {
-            // As the system does, the active scheme is not deleted.
-            return library.m_userMayWriteSchemes && index != library.m_active && library.m_schemes.erase(index) != 0;
-        });
+        return Run({.call = PowerCall::DeletePwrScheme, .index = index},
+                   [&](PowerState& state) { return state.DeletePwrScheme(index); });
     }
 
     static BOOLEAN WINAPI GetActivePwrScheme(PUINT index)
     {
-        return Run({.call = PowerCall::GetActivePwrScheme}, [&](PowerLibrary& library) {
-            *index = library.m_active;
-            return true;
-        });
+        return Run({.call = PowerCall::GetActivePwrScheme},
+                   [&](PowerState& state) { return state.GetActivePwrScheme(*index); });
     }
 
     static BOOLEAN WINAPI SetActivePwrScheme(UINT index, PGLOBAL_POWER_POLICY global, PPOWER_POLICY policy)
@@ -152,39 +105,26 @@ public:
         if (policy != nullptr) {
             record.schemePolicy = *policy;
         }
-        return Run(std::move(record), [&](PowerLibrary& library) {
-            const auto scheme = library.m_schemes.find(index);
-            if (scheme == library.m_schemes.end()) {
-                return false;
-            }
-            // The policies handed over take effect with the scheme, and stay.
-            library.m_active = index;
-            if (global != nullptr) {
-                library.m_global = *global;
-            }
-            if (policy != nullptr) {
-                scheme->second.policy = *policy;
-            }
-            return true;
-        });
+        return Run(std::move(record),
+                   [&](PowerState& state) { return state.SetActivePwrScheme(index, global, policy); });
     }
 
     static BOOLEAN WINAPI CanUserWritePwrScheme()
     {
         return Run({.call = PowerCall::CanUserWritePwrScheme},
-                   [](PowerLibrary& library) { return library.m_userMayWriteSchemes; });
+                   [](PowerState& state) { return state.CanUserWritePwrScheme(); });
     }
 
     static BOOLEAN WINAPI IsPwrSuspendAllowed()
     {
         return Run({.call = PowerCall::IsPwrSuspendAllowed},
-                   [](PowerLibrary& library) { return library.m_standbyAllowed; });
+                   [](PowerState& state) { return state.IsPwrSuspendAllowed(); });
     }
 
     static BOOLEAN WINAPI IsPwrHibernateAllowed()
     {
         return Run({.call = PowerCall::IsPwrHibernateAllowed},
-                   [](PowerLibrary& library) { return library.m_hibernationAllowed; });
+                   [](PowerState& state) { return state.IsPwrHibernateAllowed(); });
     }
 
 private:
@@ -194,7 +134,7 @@ private:
             return FALSE;
         }
         PowerLibrary& library = *g_library;
-        record.succeeded = !library.m_failing.contains(record.call) && body(library);
+        record.succeeded = !library.m_failing.contains(record.call) && body(library.m_state);
         library.m_calls.push_back(std::move(record));
         return library.m_calls.back().succeeded ? TRUE : FALSE;
     }
@@ -227,27 +167,27 @@ PowerFunctions PowerLibrary::Functions() const
     };
 }
 
-void PowerLibrary::PutScheme(UINT index, const PowerSchemeEntry& scheme) { m_schemes[index] = scheme; }
+void PowerLibrary::PutScheme(UINT index, const PowerSchemeEntry& scheme) { m_state.schemes[index] = scheme; }
 
 std::optional<PowerSchemeEntry> PowerLibrary::Scheme(UINT index) const
 {
-    const auto scheme = m_schemes.find(index);
-    return scheme != m_schemes.end() ? std::optional(scheme->second) : std::nullopt;
+    const auto scheme = m_state.schemes.find(index);
+    return scheme != m_state.schemes.end() ? std::optional(scheme->second) : std::nullopt;
 }
 
-void PowerLibrary::SetGlobalPolicy(const GLOBAL_POWER_POLICY& policy) { m_global = policy; }
+void PowerLibrary::SetGlobalPolicy(const GLOBAL_POWER_POLICY& policy) { m_state.global = policy; }
 
-const GLOBAL_POWER_POLICY& PowerLibrary::GlobalPolicy() const { return m_global; }
+const GLOBAL_POWER_POLICY& PowerLibrary::GlobalPolicy() const { return m_state.global; }
 
-void PowerLibrary::SetActiveScheme(UINT index) { m_active = index; }
+void PowerLibrary::SetActiveScheme(UINT index) { m_state.active = index; }
 
-UINT PowerLibrary::ActiveScheme() const { return m_active; }
+UINT PowerLibrary::ActiveScheme() const { return m_state.active; }
 
-void PowerLibrary::SetStandbyAllowed(bool allowed) { m_standbyAllowed = allowed; }
+void PowerLibrary::SetStandbyAllowed(bool allowed) { m_state.standbyAllowed = allowed; }
 
-void PowerLibrary::SetHibernationAllowed(bool allowed) { m_hibernationAllowed = allowed; }
+void PowerLibrary::SetHibernationAllowed(bool allowed) { m_state.hibernationAllowed = allowed; }
 
-void PowerLibrary::SetUserMayWriteSchemes(bool allowed) { m_userMayWriteSchemes = allowed; }
+void PowerLibrary::SetUserMayWriteSchemes(bool allowed) { m_state.userMayWriteSchemes = allowed; }
 
 void PowerLibrary::Fail(PowerCall call, bool fail)
 {

@@ -1,18 +1,11 @@
 #pragma once
-// A simulated power-management library in memory, for tests and benchmarks: a table of
-// power schemes with their scheme and processor policies, the global power policy, the
-// active scheme, and what the platform allows. It answers the functions of PowerFunctions
-// as the system's library does and records every call it receives, writes with a copy of
-// what they handed over.
-//
-// The table it fills is its only tie to the program's sources, reached by a path of its own
-// since this library's include path holds sim/ alone; that header also brings the
-// platform's power header, which may be included only once.
-#include "platform/PowerFunctions.h"
+// A simulated power-management library in memory, for tests and benchmarks: a PowerState
+// that answers the functions of PowerFunctions as the system's library does, and a record
+// of every call it receives, writes with a copy of what they handed over.
+#include "PowerState.h"
 
 #include <windows.h>
 
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -34,13 +27,6 @@ enum class PowerCall {
     CanUserWritePwrScheme,
     IsPwrSuspendAllowed,
     IsPwrHibernateAllowed,
-};
-
-struct PowerSchemeEntry {
-    POWER_POLICY policy{};
-    MACHINE_PROCESSOR_POWER_POLICY processorPolicy{};
-    std::wstring name{};
-    std::wstring description{};
 };
 
 // One call as the library received it.
@@ -103,12 +89,7 @@ public:
 private:
     class Answer;
 
-    std::map<UINT, PowerSchemeEntry> m_schemes;
-    GLOBAL_POWER_POLICY m_global{};
-    UINT m_active = 0;
-    bool m_standbyAllowed = true;
-    bool m_hibernationAllowed = true;
-    bool m_userMayWriteSchemes = true;
+    PowerState m_state;
     std::set<PowerCall> m_failing;
     std::vector<PowerCallRecord> m_calls;
 };

@@ -117,6 +117,27 @@ std::vector<TimedLine> ProviderState::Timeline() const
     return m_timeline;
 }
 
+void ProviderState::SystemProtectionSet(int status)
+{
+    const std::lock_guard lock(m_mutex);
+    m_systemProtection = status == 1;
+    if (!m_systemProtection && m_sounding) {
+        m_sounding = false;
+        m_log.push_back(L"alarm stopped");
+        AddToTimeline(m_log.back());
+    }
+}
+
+void ProviderState::MovementDelivered()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_systemProtection && !m_sounding) {
+        m_sounding = true;
+        m_log.push_back(L"alarm sounding");
+        AddToTimeline(m_log.back());
+    }
+}
+
 void ProviderState::AddToTimeline(std::wstring line)
 {
     const auto at = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_madeAt);

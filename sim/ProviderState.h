@@ -41,6 +41,13 @@ public:
     // Every line of the log and every delivery, in order, each with its time.
     std::vector<TimedLine> Timeline() const;
 
+    // The alarm, which is the provider's: it sounds from a movement delivered while system
+    // protection is on (SetSystemProtection last done with uStatus 1) until system
+    // protection is switched off. Both changes are lines of the log, "alarm sounding" and
+    // "alarm stopped", for the person at the demo cannot hear it.
+    void SystemProtectionSet(int status);
+    void MovementDelivered();
+
     void FailSubscription(HRESULT result);
     // Holds the sink unless subscriptions are set to fail or one is held already.
     HRESULT Subscribe(IWbemObjectSink* sink, LONG flags);
@@ -66,6 +73,8 @@ private:
     bool m_absent = false;
     std::vector<std::pair<std::wstring, HRESULT>> m_methodResults;
     int m_fireGEventErrorCode = 0;
+    bool m_systemProtection = false;
+    bool m_sounding = false;
     std::vector<MethodCall> m_calls;
     std::vector<std::wstring> m_log;
     std::vector<TimedLine> m_timeline;

@@ -1,5 +1,7 @@
 #include "SensorCommand.h"
 
+#include "GSensorSchema.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -8,9 +10,6 @@
 namespace sim {
 
 namespace {
-
-constexpr int ShockValue = 0x501;
-constexpr int MovementValue = 0x502;
 
 std::vector<std::string_view> Words(std::string_view text)
 {

@@ -91,6 +91,9 @@ HRESULT STDMETHODCALLTYPE Services::ExecMethod(const BSTR objectPath, const BSTR
         if (FAILED(result)) {
             return result;
         }
+        if (SameName(method->name, SystemProtectionMethodName) && !call.inName.empty()) {
+            m_state->SystemProtectionSet(call.value);
+        }
         // uReturn is the provider's to define; 0 says the switch was done.
         VARIANT answer;
         VariantInit(&answer);

@@ -88,6 +88,9 @@ bool Provider::FireEvents(const std::vector<std::optional<int>>& shocks)
     delivery.join();
     for (const std::optional<int>& shock : shocks) {
         m_state->NoteDelivery(DeliveredLine(shock));
+        if (shock == MovementValue) {
+            m_state->MovementDelivered();
+        }
     }
     return true;
 }

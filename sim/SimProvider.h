@@ -55,7 +55,9 @@ public:
     std::vector<MethodCall> Calls() const;
     // What a person watching the provider reads, one line per call received, in order:
     // each ExecMethod ("SetHDDProtection uStatus=1"), each ExecNotificationQueryAsync with
-    // its language, query and flags, and each CancelAsyncCall.
+    // its language, query and flags, and each CancelAsyncCall; and when the provider's alarm
+    // starts and stops: "alarm sounding" on a movement (uShock 0x502) delivered while
+    // system protection is on, "alarm stopped" when system protection is switched off.
     std::vector<std::wstring> Log() const;
     // A sink of ExecNotificationQueryAsync("WQL", "SELECT * FROM GSensorEvent",
     // WBEM_FLAG_SEND_STATUS) is held.

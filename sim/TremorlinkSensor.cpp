@@ -1,6 +1,10 @@
 // TremorlinkSensor.exe: sends one command to the simulated sensor inside the running
-// program (which loaded TremorlinkSimProvider.dll) and shows the answer. Exit codes:
-// 0 done, 1 the program refused the command, 2 the program cannot be reached, 3 usage.
+// program (which loaded TremorlinkSimProvider.dll) and shows the answer, or shows the power
+// settings of the Wine prefix that the simulated powrprof.dll keeps. Exit codes: 0 done,
+// 1 the program refused the command (or the power settings cannot be read), 2 the program
+// cannot be reached, 3 usage.
+#include "PowerReport.h"
+#include "PowerStore.h"
 #include "SensorCommand.h"
 #include "SensorPipe.h"
 #include "platform/Handles.h"
@@ -24,13 +28,15 @@ constexpr int Usage = 3;
 // The server takes one client at a time; another one is served within milliseconds.
 constexpr DWORD BusyWaitMs = 5000;
 
-constexpr char UsageText[] = "usage: TremorlinkSensor shock|move|event N|log|timeline\n"
+constexpr char UsageText[] = "usage: TremorlinkSensor shock|move|event N|log|timeline|power\n"
                              "  shock     fires one GSensorEvent with uShock 0x501 (a shock)\n"
                              "  move      fires one GSensorEvent with uShock 0x502 (a movement)\n"
                              "  event N   fires one GSensorEvent with uShock N (decimal or 0x hexadecimal)\n"
                              "  log       shows the provider calls the program made so far, one per line\n"
                              "  timeline  shows those calls and the events delivered, one per line, each after\n"
-                             "            its time in milliseconds since the provider started\n";
+                             "            its time in milliseconds since the provider started\n"
+                             "  power     shows the power settings of this Wine prefix and whether the screen\n"
+                             "            saver is on, one per line\n";
 
 void Print(std::FILE* stream, std::string_view text)
 {
@@ -90,6 +96,27 @@ std::optional<std::string> ReadReply(HANDLE pipe)
     }
 }
 
+// Read here, not in the program: the settings live in the prefix, and the screen saver's
+// state, which the program sets without writing it to the profile, is shared by every
+// process of the wineserver.
+int ShowPower()
+{
+    const std::optional<sim::PowerState> state = sim::ReadStoredPowerState();
+    if (!state) {
+        return Fail(Refused, "the power settings stored in this Wine prefix cannot be read");
+    }
+    BOOL screenSaverActive = FALSE;
+    if (!SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &screenSaverActive, 0)) {
+        return Fail(Refused, ErrorText("cannot read whether the screen saver is on", GetLastError()));
+    }
+    std::string lines;
+    for (const std::string& line : sim::PowerReport(*state, screenSaverActive != FALSE)) {
+        lines += line + '\n';
+    }
+    Print(stdout, lines);
+    return Done;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -99,6 +126,9 @@ int main(int argc, char** argv)
     _setmode(_fileno(stderr), _O_BINARY);
 
     const std::string request = Joined(argc, argv);
+    if (request == "power") {
+        return ShowPower();
+    }
     if (!sim::SensorCommand::Parse(request)) {
         Print(stderr, UsageText);
         return Usage;

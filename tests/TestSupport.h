@@ -60,6 +60,20 @@ private:
     std::wstring m_subKey;
 };
 
+// Writes a REG_SZ value, making the key if need be; name null for the key's default value.
+inline bool SetRegistryString(HKEY root, const std::wstring& subKey, const wchar_t* name, const std::wstring& value)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const auto size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    const bool set =
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return set;
+}
+
 // Whether the tests run under Wine: what changes the machine (HKEY_LOCAL_MACHINE, policies,
 // the taskbar, key containers) is done only there, in a prefix of our own.
 inline bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }

@@ -3,10 +3,9 @@
 #include "platform/SettingsStore.h"
 #include "app/TremorlinkProcess.h"
 #include "platform/Handles.h"
-#include "SimLocatorClass.h"
+#include "app/SimulatedProvider.h"
 
 #include <windows.h>
-#include <wbemcli.h>
 
 #include <chrono>
 #include <optional>
@@ -29,6 +28,7 @@ public:
     SettingsKeyRemover& operator=(const SettingsKeyRemover&) = delete;
     ~SettingsKeyRemover() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink"); }
 };
+using testsupport::SimulatedProviderInPlace;
 using testsupport::StartTremorlink;
 using testsupport::UnderWine;
 using testsupport::WaitForExit;
@@ -41,55 +41,6 @@ constexpr DWORD Unreachable = 2;
 constexpr DWORD Usage = 3;
 
 constexpr char Subscription[] = R"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
-
-std::wstring GuidText(REFCLSID clsid)
-{
-    wchar_t text[39] = {};
-    StringFromGUID2(clsid, text, 39);
-    return text;
-}
-
-std::wstring ClassKey(REFCLSID clsid) { return L"Software\\Classes\\CLSID\\" + GuidText(clsid); }
-
-bool SetString(HKEY root, const std::wstring& subKey, const wchar_t* name, const std::wstring& value)
-{
-    tl::unique_hkey key;
-    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    const auto size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size) ==
-           ERROR_SUCCESS;
-}
-
-// TremorlinkSimProvider.dll in place of WMI in this Wine prefix while the object lives, as
-// sim/SimLocatorClass.h describes; the prefix has its own WMI back afterwards, also when
-// the test fails.
-class SimulatedProviderInPlace {
-public:
-    SimulatedProviderInPlace()
-    {
-        const std::wstring server = ClassKey(sim::CLSID_TremorlinkSimLocator) + L"\\InprocServer32";
-        m_inPlace = SetString(HKEY_LOCAL_MACHINE, server, nullptr, WindowsPath(TREMORLINK_SIM_DLL)) &&
-                    SetString(HKEY_LOCAL_MACHINE, server, L"ThreadingModel", L"Both") &&
-                    SetString(HKEY_LOCAL_MACHINE, ClassKey(CLSID_WbemLocator) + L"\\TreatAs", nullptr,
-                              GuidText(sim::CLSID_TremorlinkSimLocator));
-    }
-    SimulatedProviderInPlace(const SimulatedProviderInPlace&) = delete;
-    SimulatedProviderInPlace& operator=(const SimulatedProviderInPlace&) = delete;
-    ~SimulatedProviderInPlace()
-    {
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (ClassKey(CLSID_WbemLocator) + L"\\TreatAs").c_str());
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(sim::CLSID_TremorlinkSimLocator).c_str());
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, ClassKey(sim::CLSID_TremorlinkSimLocator).c_str());
-    }
-
-    bool InPlace() const { return m_inPlace; }
-
-private:
-    bool m_inPlace = false;
-};
 
 struct ToolRun {
     DWORD exitCode;
@@ -176,13 +127,7 @@ protected:
         provider.emplace();
     }
 
-    void TearDown() override
-    {
-        if (program && WaitForSingleObject(program.get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(program.get(), 1);
-            WaitForSingleObject(program.get(), testsupport::StartTimeoutMs);
-        }
-    }
+    void TearDown() override { testsupport::EndIfRunning(program.get()); }
 
     void StartWithStoredSetting(int hddProtectionEnabled)
     {

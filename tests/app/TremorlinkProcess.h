@@ -98,4 +98,14 @@ inline DWORD WaitForExit(HANDLE process)
     return code;
 }
 
+// Ends a program that a failed test left running, and waits until it has ended, so that
+// the next test finds no copy and the files it held are free.
+inline void EndIfRunning(HANDLE process)
+{
+    if (process != nullptr && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, StartTimeoutMs);
+    }
+}
+
 } // namespace testsupport

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,6 +84,57 @@ TEST(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
         EXPECT_LE(timeline[index - 1].at, timeline[index].at) << index;
     }
     EXPECT_GE(timeline[5].at - timeline[4].at, 90ms) << "the pause before the last call shows in its time";
+}
+
+// The alarm sound is the provider's, so the person at the demo reads it in the log.
+TEST(SimProvider, AlarmSoundsOnAMovementWhileSystemProtectionIsOnUntilSwitchedOff)
+{
+    sim::Provider provider;
+    WMI wmi(provider.Locator());
+    ASSERT_EQ(S_OK, wmi.WMIEventRegister());
+    const auto move = [&] { ASSERT_TRUE(provider.FireEvents({0x502})); };
+
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        const wchar_t* alarm; // the line it adds to the log, if any
+    } steps[] = {
+        {"movement, system protection never switched on", move, nullptr},
+        {"system protection off", [&] { EXPECT_TRUE(wmi.SetNBProtection(false)); }, nullptr},
+        {"movement, system protection off", move, nullptr},
+        {"system protection on, refused by the provider",
+         [&] {
+             provider.FailMethod(L"SetSystemProtection", WBEM_E_FAILED);
+             EXPECT_FALSE(wmi.SetNBProtection(true));
+             provider.FailMethod(L"SetSystemProtection", WBEM_S_NO_ERROR);
+         },
+         nullptr},
+        {"movement after the refusal", move, nullptr},
+        {"system protection on", [&] { EXPECT_TRUE(wmi.SetNBProtection(true)); }, nullptr},
+        {"shock, system protection on", [&] { ASSERT_TRUE(provider.FireEvents({0x501})); }, nullptr},
+        {"movement, system protection on", move, L"alarm sounding"},
+        {"movement while sounding", move, nullptr},
+        {"hard-drive protection off", [&] { EXPECT_TRUE(wmi.SetHDDProtection(false)); }, nullptr},
+        {"system protection off while sounding", [&] { EXPECT_TRUE(wmi.SetNBProtection(false)); }, L"alarm stopped"},
+        {"system protection off again", [&] { EXPECT_TRUE(wmi.SetNBProtection(false)); }, nullptr},
+        {"movement after disarming", move, nullptr},
+    };
+    for (const auto& step : steps) {
+        const std::vector<std::wstring> before = provider.Log();
+        step.act();
+        const std::vector<std::wstring> after = provider.Log();
+        std::vector<std::wstring> added(after.begin() + static_cast<std::ptrdiff_t>(before.size()), after.end());
+        std::erase_if(added, [](const std::wstring& line) { return !line.starts_with(L"alarm"); });
+        EXPECT_EQ(step.alarm ? std::vector<std::wstring>{step.alarm} : std::vector<std::wstring>{}, added) << step.step;
+    }
+
+    std::vector<std::wstring> timeline;
+    for (const sim::TimedLine& entry : provider.Timeline()) {
+        timeline.push_back(entry.line);
+    }
+    const auto sounding = std::ranges::find(timeline, L"alarm sounding");
+    ASSERT_NE(timeline.end(), sounding);
+    EXPECT_EQ(L"GSensorEvent uShock=0x502 delivered", *(sounding - 1)) << "sounds once the movement was delivered";
 }
 
 } // namespace
