@@ -2,7 +2,7 @@
 // Pictures of one size kept side by side in one bitmap resource, image 0 on the left: a
 // button's image for each mouse state, a set of icons, or a single picture. Loaded into
 // 32-bit colour with premultiplied alpha, so that images with transparent parts blend
-// with what lies behind them; a 24-bit picture is opaque.
+// with what lies behind them; a 24-bit or 256-colour picture is opaque.
 //
 // Each picture is drawn at 100, 150 and 200 percent (resources id, id + IDB_SCALE_150 and
 // id + IDB_SCALE_200). A strip shown at another DPI takes the nearest of them and, when
@@ -16,6 +16,9 @@
 class ImageStrip {
 public:
     ImageStrip(int resourceId, int imageCount, UINT dpi = DesignDpi) noexcept;
+    // A single picture made exactly size pixels large, whatever its own shape: a
+    // background stretched over a whole screen, from the drawing nearest that size.
+    ImageStrip(int resourceId, SIZE size) noexcept;
 
     // The size of one image at the strip's DPI; empty when the resource could not be read.
     SIZE ImageSize() const noexcept { return m_imageSize; }
@@ -26,6 +29,9 @@ public:
     void Tile(HDC dc, const RECT& area) const noexcept;
 
 private:
+    // The images, each imageSize large, from the drawing nearest percent of the design size.
+    void Load(int resourceId, SIZE imageSize, int percent) noexcept;
+
     tl::unique_hbitmap m_bitmap;
     int m_imageCount;
     SIZE m_imageSize{};

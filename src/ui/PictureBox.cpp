@@ -3,16 +3,34 @@
 PictureBox::PictureBox(HWND parent, const RECT& bounds, int bitmapId, int imageCount, int imageIndex)
     : CustomWindow(
           {L"QuenPictureBox", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, L"", ScaledIn(parent, bounds), parent}),
-      m_bitmapId(bitmapId), m_imageCount(imageCount), m_images(bitmapId, imageCount, DpiOf(parent)),
+      m_bitmapId(bitmapId), m_imageCount(imageCount), m_fit(Fit::Centre), m_images(bitmapId, imageCount, DpiOf(parent)),
       m_imageIndex(imageIndex)
 {
     Adopt(bounds, DpiOf(parent));
 }
 
+PictureBox::PictureBox(HWND parent, const RECT& bounds, int bitmapId, Fit fit)
+    : CustomWindow(
+          {L"QuenPictureBox", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, L"", ScaledIn(parent, bounds), parent}),
+      m_bitmapId(bitmapId), m_imageCount(1), m_fit(fit), m_images(ImagesAt(DpiOf(parent))), m_imageIndex(0)
+{
+    Adopt(bounds, DpiOf(parent));
+}
+
+ImageStrip PictureBox::ImagesAt(UINT dpi) const noexcept
+{
+    if (m_fit == Fit::Stretch) {
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        return ImageStrip(m_bitmapId, SIZE{client.right, client.bottom});
+    }
+    return ImageStrip(m_bitmapId, m_imageCount, dpi);
+}
+
 void PictureBox::ApplyDpi(UINT dpi)
 {
-    m_images = ImageStrip(m_bitmapId, m_imageCount, dpi);
     CustomWindow::ApplyDpi(dpi);
+    m_images = ImagesAt(dpi);
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -24,7 +42,15 @@ void PictureBox::SetImageIndex(int index)
 
 void PictureBox::Paint(HDC dc, const RECT& client)
 {
-    PaintParentBackground(dc);
     const SIZE size = m_images.ImageSize();
+    if (m_fit == Fit::Stretch) {
+        // Made again only when the box was given another size since.
+        if (size.cx != client.right || size.cy != client.bottom) {
+            m_images = ImagesAt(Dpi());
+        }
+        m_images.Draw(dc, 0, 0, 0);
+        return;
+    }
+    PaintParentBackground(dc);
     m_images.Draw(dc, m_imageIndex, (client.right - size.cx) / 2, (client.bottom - size.cy) / 2);
 }
