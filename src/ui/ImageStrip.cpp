@@ -175,15 +175,19 @@ ImageStrip::ImageStrip(int resourceId, SIZE size) noexcept : m_imageCount(1)
     if (design == nullptr) {
         return;
     }
+    if (size.cx <= 0 || size.cy <= 0) {
+        return;
+    }
     // The drawing nearest to the size in the direction it is enlarged most.
     const int percent = std::max(static_cast<int>(size.cx * 100LL / design->biWidth),
                                  static_cast<int>(size.cy * 100LL / design->biHeight));
-    Load(resourceId, size, percent);
+    Load(resourceId, SIZE{}, percent);
 }
 
 void ImageStrip::Load(int resourceId, SIZE imageSize, int percent) noexcept
 {
-    if (imageSize.cx <= 0 || imageSize.cy <= 0) {
+    const bool asDrawn = imageSize.cx == 0 && imageSize.cy == 0;
+    if (!asDrawn && (imageSize.cx <= 0 || imageSize.cy <= 0)) {
         return;
     }
     const BITMAPINFOHEADER* drawn = nullptr;
@@ -192,6 +196,9 @@ void ImageStrip::Load(int resourceId, SIZE imageSize, int percent) noexcept
         if (drawn != nullptr && drawn->biWidth >= m_imageCount) {
             break;
         }
+    }
+    if (asDrawn) {
+        imageSize = {drawn->biWidth / m_imageCount, drawn->biHeight};
     }
     Pixels pixels = Decode(*drawn);
     if (pixels.width != imageSize.cx * m_imageCount || pixels.height != imageSize.cy) {
@@ -242,4 +249,20 @@ void ImageStrip::Tile(HDC dc, const RECT& area) const noexcept
                    source.get(), 0, 0, SRCCOPY);
         }
     }
+}
+
+void ImageStrip::Stretch(HDC dc, const RECT& area) const noexcept
+{
+    if (!m_bitmap) {
+        return;
+    }
+    const tl::unique_hdc source(CreateCompatibleDC(dc));
+    const tl::SelectObjectGuard select(source.get(), m_bitmap.get());
+    const int previousMode = SetStretchBltMode(dc, HALFTONE);
+    POINT previousOrigin{};
+    SetBrushOrgEx(dc, 0, 0, &previousOrigin);
+    StretchBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, source.get(), 0, 0,
+               m_imageSize.cx, m_imageSize.cy, SRCCOPY);
+    SetBrushOrgEx(dc, previousOrigin.x, previousOrigin.y, nullptr);
+    SetStretchBltMode(dc, previousMode);
 }

@@ -16,8 +16,8 @@
 class ImageStrip {
 public:
     ImageStrip(int resourceId, int imageCount, UINT dpi = DesignDpi) noexcept;
-    // A single picture made exactly size pixels large, whatever its own shape: a
-    // background stretched over a whole screen, from the drawing nearest that size.
+    // A single opaque picture to be stretched to size, whatever its own shape (a
+    // background over a whole screen): the drawing nearest that size, as drawn.
     ImageStrip(int resourceId, SIZE size) noexcept;
 
     // The size of one image at the strip's DPI; empty when the resource could not be read.
@@ -27,9 +27,13 @@ public:
     void Draw(HDC dc, int index, int x, int y) const noexcept;
     // Covers area with copies of image 0, the first one at the area's top-left corner.
     void Tile(HDC dc, const RECT& area) const noexcept;
+    // Covers area with image 0 stretched to it, averaging the pixels it shrinks; for
+    // opaque pictures only (what the system does with an alpha byte here is undefined).
+    void Stretch(HDC dc, const RECT& area) const noexcept;
 
 private:
-    // The images, each imageSize large, from the drawing nearest percent of the design size.
+    // The images from the drawing nearest percent of the design size, each imageSize
+    // large, or as drawn for an empty imageSize.
     void Load(int resourceId, SIZE imageSize, int percent) noexcept;
 
     tl::unique_hbitmap m_bitmap;

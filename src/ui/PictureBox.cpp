@@ -42,15 +42,11 @@ void PictureBox::SetImageIndex(int index)
 
 void PictureBox::Paint(HDC dc, const RECT& client)
 {
-    const SIZE size = m_images.ImageSize();
     if (m_fit == Fit::Stretch) {
-        // Made again only when the box was given another size since.
-        if (size.cx != client.right || size.cy != client.bottom) {
-            m_images = ImagesAt(Dpi());
-        }
-        m_images.Draw(dc, 0, 0, 0);
+        m_images.Stretch(dc, client);
         return;
     }
+    const SIZE size = m_images.ImageSize();
     PaintParentBackground(dc);
     m_images.Draw(dc, m_imageIndex, (client.right - size.cx) / 2, (client.bottom - size.cy) / 2);
 }
