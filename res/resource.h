@@ -11,7 +11,8 @@
 #define IDI_TRAY5 106
 
 // The skinned windows' artwork (made by tools/make_artwork): the frame pieces, the
-// banners and the logo, and the image strips of the buttons and the status icons.
+// banners and the logo, the image strips of the buttons and the status icons, and the
+// blocking window's picture.
 #define IDB_CAPTION 201
 #define IDB_CAPTION_END 202
 #define IDB_EDGE_LEFT 203
@@ -25,6 +26,7 @@
 #define IDB_PUSH_BUTTON 211
 #define IDB_CLOSE_BUTTON 212
 #define IDB_STATUS_ICONS 213
+#define IDB_BLOCK_SCREEN 214
 
 // Added to an IDB_ ID, the same picture drawn for 150 % and for 200 % of the normal size.
 #define IDB_SCALE_150 100

@@ -96,14 +96,22 @@ inline Step PressKey(WORD key)
 }
 
 // Runs its steps one per tick. Should a step wait in vain, it asks the named windows to
-// close, so that a failing test ends instead of hanging in a modal loop. A timer message
+// close (or, for a window that refuses to close, does what the test gives instead), so
+// that a failing test ends instead of hanging in a modal loop. A timer message
 // comes only when no other message is waiting, so each step finds the input of the steps
 // before it handled. The script made last runs; one made before it no longer ticks.
 class Script {
 public:
     Script(std::initializer_list<std::vector<Step>> parts, std::vector<const wchar_t*> windowsToClose)
-        : m_windowsToClose(std::move(windowsToClose)),
-          m_deadline(std::chrono::steady_clock::now() + std::chrono::seconds(20))
+        : Script(parts, [windowsToClose] {
+              for (const wchar_t* title : windowsToClose) {
+                  PostMessageW(FindWindowW(nullptr, title), WM_CLOSE, 0, 0);
+              }
+          })
+    {
+    }
+    Script(std::initializer_list<std::vector<Step>> parts, std::function<void()> giveUp)
+        : m_giveUp(std::move(giveUp)), m_deadline(std::chrono::steady_clock::now() + std::chrono::seconds(20))
     {
         for (const auto& part : parts) {
             m_steps.insert(m_steps.end(), part.begin(), part.end());
@@ -143,9 +151,7 @@ private:
         }
         if (std::chrono::steady_clock::now() > script->m_deadline) {
             script->m_timedOut = true;
-            for (const wchar_t* title : script->m_windowsToClose) {
-                PostMessageW(FindWindowW(nullptr, title), WM_CLOSE, 0, 0);
-            }
+            script->m_giveUp();
             return;
         }
         if (script->m_steps[script->m_next]()) {
@@ -155,7 +161,7 @@ private:
 
     static inline Script* s_running = nullptr;
     std::vector<Step> m_steps;
-    std::vector<const wchar_t*> m_windowsToClose;
+    std::function<void()> m_giveUp;
     std::chrono::steady_clock::time_point m_deadline;
     size_t m_next = 0;
     bool m_timedOut = false;

@@ -12,8 +12,18 @@
 
 namespace {
 
-// The resource's header, which the pixels follow; only uncompressed bottom-up 24- and
-// 32-bit bitmaps without a colour table, the kinds that tools/make_artwork writes.
+// The entries of an 8-bit bitmap's colour table (0 stands for all 256); none otherwise.
+DWORD ColourCount(const BITMAPINFOHEADER& header) noexcept
+{
+    if (header.biBitCount != 8) {
+        return 0;
+    }
+    return header.biClrUsed != 0 ? header.biClrUsed : 256;
+}
+
+// The resource's header, which the colour table and the pixels follow; only uncompressed
+// bottom-up bitmaps, the kinds that tools/make_artwork writes: 24- and 32-bit without a
+// colour table, 8-bit with one.
 const BITMAPINFOHEADER* BitmapResource(int resourceId) noexcept
 {
     const HMODULE module = GetModuleHandleW(nullptr);
@@ -21,12 +31,17 @@ const BITMAPINFOHEADER* BitmapResource(int resourceId) noexcept
     const HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
     const auto* header = static_cast<const BITMAPINFOHEADER*>(loaded != nullptr ? LockResource(loaded) : nullptr);
     if (header == nullptr || SizeofResource(module, resource) < sizeof(BITMAPINFOHEADER) ||
-        header->biCompression != BI_RGB || (header->biBitCount != 24 && header->biBitCount != 32) ||
-        header->biClrUsed != 0 || header->biWidth <= 0 || header->biHeight <= 0) {
+        header->biCompression != BI_RGB || header->biWidth <= 0 || header->biHeight <= 0) {
+        return nullptr;
+    }
+    const bool trueColour = (header->biBitCount == 24 || header->biBitCount == 32) && header->biClrUsed == 0;
+    const bool paletted = header->biBitCount == 8 && header->biClrUsed <= 256;
+    if (!trueColour && !paletted) {
         return nullptr;
     }
     const DWORD stride = (static_cast<DWORD>(header->biWidth) * header->biBitCount + 31) / 32 * 4;
-    if (SizeofResource(module, resource) < header->biSize + stride * static_cast<DWORD>(header->biHeight)) {
+    if (SizeofResource(module, resource) <
+        header->biSize + ColourCount(*header) * sizeof(RGBQUAD) + stride * static_cast<DWORD>(header->biHeight)) {
         return nullptr;
     }
     return header;
@@ -43,18 +58,30 @@ Pixels Decode(const BITMAPINFOHEADER& header)
 {
     Pixels pixels{header.biWidth, header.biHeight, {}};
     pixels.values.resize(static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height) * 4);
-    const int bytesPerPixel = header.biBitCount / 8;
     const DWORD stride = (static_cast<DWORD>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-    const auto* source = reinterpret_cast<const std::uint8_t*>(&header) + header.biSize;
+    const auto* table = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const std::uint8_t*>(&header) + header.biSize);
+    const DWORD colours = ColourCount(header);
+    const auto* source = reinterpret_cast<const std::uint8_t*>(table + colours);
     float* target = pixels.values.data();
     for (int row = 0; row < pixels.height; ++row) {
         const std::uint8_t* in = source + static_cast<DWORD>(pixels.height - 1 - row) * stride;
-        for (int column = 0; column < pixels.width; ++column, in += bytesPerPixel, target += 4) {
-            const float alpha = bytesPerPixel == 4 ? in[3] : 255.0F;
+        for (int column = 0; column < pixels.width; ++column, target += 4) {
+            if (colours != 0) {
+                // An index past the table reads as black rather than past the resource.
+                const RGBQUAD colour = *in < colours ? table[*in] : RGBQUAD{};
+                target[0] = colour.rgbBlue;
+                target[1] = colour.rgbGreen;
+                target[2] = colour.rgbRed;
+                target[3] = 255.0F;
+                ++in;
+                continue;
+            }
+            const float alpha = header.biBitCount == 32 ? in[3] : 255.0F;
             for (int channel = 0; channel < 3; ++channel) {
                 target[channel] = in[channel] * alpha / 255.0F;
             }
             target[3] = alpha;
+            in += header.biBitCount / 8;
         }
     }
     return pixels;
@@ -117,12 +144,11 @@ Pixels Resample(const Pixels& source, int imageCount, SIZE target)
     return result;
 }
 
-// The scales the artwork is drawn at, nearest to dpi first (between two, the larger:
+// The scales the artwork is drawn at, nearest to percent first (between two, the larger:
 // shrinking keeps more detail than enlarging).
-std::array<std::pair<int, int>, 3> ScalesNearest(UINT dpi) noexcept
+std::array<std::pair<int, int>, 3> ScalesNearest(int percent) noexcept
 {
     std::array<std::pair<int, int>, 3> scales{{{100, 0}, {150, IDB_SCALE_150}, {200, IDB_SCALE_200}}};
-    const int percent = static_cast<int>(dpi) * 100 / static_cast<int>(DesignDpi);
     std::stable_sort(scales.begin(), scales.end(), [percent](const auto& a, const auto& b) {
         const int distanceA = std::abs(a.first - percent);
         const int distanceB = std::abs(b.first - percent);
@@ -139,20 +165,44 @@ ImageStrip::ImageStrip(int resourceId, int imageCount, UINT dpi) noexcept : m_im
     if (design == nullptr || imageCount <= 0 || design->biWidth < imageCount) {
         return;
     }
-    const SIZE imageSize = Scale(SIZE{design->biWidth / imageCount, design->biHeight}, dpi);
-    if (imageSize.cx <= 0 || imageSize.cy <= 0) {
+    Load(resourceId, Scale(SIZE{design->biWidth / imageCount, design->biHeight}, dpi),
+         static_cast<int>(dpi) * 100 / static_cast<int>(DesignDpi));
+}
+
+ImageStrip::ImageStrip(int resourceId, SIZE size) noexcept : m_imageCount(1)
+{
+    const BITMAPINFOHEADER* design = BitmapResource(resourceId);
+    if (design == nullptr) {
+        return;
+    }
+    if (size.cx <= 0 || size.cy <= 0) {
+        return;
+    }
+    // The drawing nearest to the size in the direction it is enlarged most.
+    const int percent = std::max(static_cast<int>(size.cx * 100LL / design->biWidth),
+                                 static_cast<int>(size.cy * 100LL / design->biHeight));
+    Load(resourceId, SIZE{}, percent);
+}
+
+void ImageStrip::Load(int resourceId, SIZE imageSize, int percent) noexcept
+{
+    const bool asDrawn = imageSize.cx == 0 && imageSize.cy == 0;
+    if (!asDrawn && (imageSize.cx <= 0 || imageSize.cy <= 0)) {
         return;
     }
     const BITMAPINFOHEADER* drawn = nullptr;
-    for (const auto& [percent, offset] : ScalesNearest(dpi)) {
+    for (const auto& [scale, offset] : ScalesNearest(percent)) {
         drawn = BitmapResource(resourceId + offset);
-        if (drawn != nullptr && drawn->biWidth >= imageCount) {
+        if (drawn != nullptr && drawn->biWidth >= m_imageCount) {
             break;
         }
     }
+    if (asDrawn) {
+        imageSize = {drawn->biWidth / m_imageCount, drawn->biHeight};
+    }
     Pixels pixels = Decode(*drawn);
-    if (pixels.width != imageSize.cx * imageCount || pixels.height != imageSize.cy) {
-        pixels = Resample(pixels, imageCount, imageSize);
+    if (pixels.width != imageSize.cx * m_imageCount || pixels.height != imageSize.cy) {
+        pixels = Resample(pixels, m_imageCount, imageSize);
     }
 
     BITMAPINFO info{};
@@ -199,4 +249,20 @@ void ImageStrip::Tile(HDC dc, const RECT& area) const noexcept
                    source.get(), 0, 0, SRCCOPY);
         }
     }
+}
+
+void ImageStrip::Stretch(HDC dc, const RECT& area) const noexcept
+{
+    if (!m_bitmap) {
+        return;
+    }
+    const tl::unique_hdc source(CreateCompatibleDC(dc));
+    const tl::SelectObjectGuard select(source.get(), m_bitmap.get());
+    const int previousMode = SetStretchBltMode(dc, HALFTONE);
+    POINT previousOrigin{};
+    SetBrushOrgEx(dc, 0, 0, &previousOrigin);
+    StretchBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, source.get(), 0, 0,
+               m_imageSize.cx, m_imageSize.cy, SRCCOPY);
+    SetBrushOrgEx(dc, previousOrigin.x, previousOrigin.y, nullptr);
+    SetStretchBltMode(dc, previousMode);
 }

@@ -1,8 +1,8 @@
 // The binding of the input lock library, against a WinLock.dll that records its calls.
 // Each test is a process of its own, so each loads the library it chose for the first
 // time.
-#include "RecordingLock.h"
 #include "app/TremorlinkProcess.h"
+#include "lock/RecordedLockCalls.h"
 #include "platform/HaldenFunc.h"
 
 #include <windows.h>
@@ -13,8 +13,8 @@
 
 namespace {
 
-using testsupport::RecordedCalls;
 using testsupport::WindowsPath;
+using testsupport::RecordedLockCalls;
 
 // The arming's order of locks, and the right password's order of unlocks.
 void LockAndUnlock(HaldenFunc& halden)
@@ -41,13 +41,13 @@ TEST(LockBinding, PassesEveryCallThroughOnlyOnceBoundAndAgainAfterASecondLoad)
     halden.LoadLockKeyDll2();
     LockAndUnlock(halden);
     const std::string once = "CtrlAltDel 0\nSwitching 0\nTaskbar 0\nCtrlAltDel 1\nSwitching 1\nTaskbar 1\n";
-    EXPECT_EQ(once, RecordedCalls());
+    EXPECT_EQ(once, RecordedLockCalls());
 
     // A second arming in the same run binds again; another accessor reaches the same.
     HaldenFunc other;
     other.LoadLockKeyDll2();
     LockAndUnlock(halden);
-    EXPECT_EQ(once + once, RecordedCalls());
+    EXPECT_EQ(once + once, RecordedLockCalls());
     SetDllDirectoryW(nullptr);
 }
 
@@ -57,7 +57,7 @@ TEST(LockBinding, ALibraryWithoutAnExportLosesOnlyThatOperation)
     HaldenFunc halden;
     halden.LoadLockKeyDll2();
     LockAndUnlock(halden);
-    EXPECT_EQ("CtrlAltDel 0\nSwitching 0\nCtrlAltDel 1\nSwitching 1\n", RecordedCalls());
+    EXPECT_EQ("CtrlAltDel 0\nSwitching 0\nCtrlAltDel 1\nSwitching 1\n", RecordedLockCalls());
     SetDllDirectoryW(nullptr);
 }
 

@@ -3,7 +3,7 @@
 #include "protection/AntiTheft.h"
 
 #include "PowerLibrary.h"
-#include "RecordingLock.h"
+#include "lock/RecordedLockCalls.h"
 #include "SimProvider.h"
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
@@ -302,7 +302,7 @@ TEST_F(AntiTheftTest, StartAfterAnArmedEndPutsTheSettingsBackAndGivesTheInputBac
     antiTheft.StartupRestore();
     EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
     EXPECT_EQ(std::vector<bool>{true}, screenSaver.switched);
-    EXPECT_EQ("CtrlAltDel 1\nSwitching 1\nTaskbar 1\n", RecordedCalls());
+    EXPECT_EQ("CtrlAltDel 1\nSwitching 1\nTaskbar 1\n", RecordedLockCalls());
     EXPECT_EQ(0, settings.Read(Setting::NotebookProtectionEnabled));
     EXPECT_EQ(0u, NewProviderCalls()) << "the provider is not called and nothing is armed";
     EXPECT_EQ(1, dialogs.prompts);

@@ -6,6 +6,8 @@
 #include "platform/SettingsStore.h"
 #include "password/SetPW.h"
 #include "password/WarningForm.h"
+#include "protection/PassWordVerify.h"
+#include "platform/HaldenFunc.h"
 #include "ui/LanguageSelection.h"
 #include "platform/Handles.h"
 #include "ui/Dpi.h"
@@ -116,6 +118,24 @@ int main()
         warning.SecondMessage().SetVisible(false);
         warning.SetMessage(SelectUserLanguage().table->GetString("Pwd_Chars_Invalid"));
         saved &= Photograph(warning, prefix + L"WarningFormChars-" + language + L".bmp");
+    }
+    {
+        // The prompt in each of its states, over the blocking window. No WinLock.dll lies
+        // on this tool's library search, so nothing is locked.
+        const SettingsStore settings(HKEY_CURRENT_USER, L"Software\\QuenTremorlinkScreenshots");
+        PassWordVerify prompt(settings);
+        prompt.Show();
+        Settle(500);
+        saved &= SaveWindow(prompt.Handle(), prefix + L"PassWordVerify-" + language + L".bmp");
+        saved &= SaveWindow(prompt.BlockScreens().front()->Handle(), prefix + L"blockscreen-" + language + L".bmp");
+        HaldenFunc().SetBeepNow(1);
+        Settle(300);
+        saved &= SaveWindow(prompt.Handle(), prefix + L"PassWordVerifyAlarm-" + language + L".bmp");
+        // Enter on an empty box.
+        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
+        Settle(300);
+        saved &= SaveWindow(prompt.Handle(), prefix + L"PassWordVerifyWrong-" + language + L".bmp");
+        HaldenFunc().SetBeepNow(0);
     }
     return saved ? 0 : 1;
 }

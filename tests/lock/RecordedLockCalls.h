@@ -1,14 +1,14 @@
 #pragma once
-// The recording WinLock.dll of tests/lock: what it was asked to do in this process.
+// What the recording WinLock.dll (tests/lock) was asked to do in this process.
 #include <windows.h>
 
 #include <string>
 
 namespace testsupport {
 
-// The calls the loaded recording library got, one line each ("Taskbar 0"); empty without
-// one.
-inline std::string RecordedCalls()
+// The calls the loaded recording library got, one line each ("Taskbar 0"); empty
+// without one.
+inline std::string RecordedLockCalls()
 {
     using Recorded = const char*(WINAPIV*)();
     const HMODULE library = GetModuleHandleW(L"WinLock.dll");

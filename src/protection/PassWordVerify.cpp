@@ -1,0 +1,204 @@
+#include "protection/PassWordVerify.h"
+
+#include "resource.h"
+#include "ui/Dpi.h"
+#include "ui/LanguageSelection.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int StatusIconCount = 3;
+constexpr LONG PasswordRow = 112;
+constexpr LONG CaptionLeft = 91;
+constexpr LONG BoxWidth = 112;
+constexpr LONG BoxHeight = 18;
+// The message's place: two lines fit; a longer translation grows upwards, towards the
+// title band, so that it never runs into the password row.
+constexpr RECT MessageBounds{91, 74, 91 + 253, 74 + 30};
+constexpr LONG MessageHighestTop = 50;
+
+constexpr RECT PushButtonAt(LONG left, LONG top) noexcept
+{
+    return {left, top, left + PictureButton::PushSize.cx, top + PictureButton::PushSize.cy};
+}
+
+constexpr RECT BoxAt(LONG left) noexcept { return {left, PasswordRow, left + BoxWidth, PasswordRow + BoxHeight}; }
+
+// In design pixels, rounded up: the row is laid out at 96 dpi and scaled.
+LONG WidthOf(const Label& label) noexcept
+{
+    const RECT bounds = label.Bounds();
+    return Unscale(bounds.right - bounds.left, label.Dpi());
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept
+{
+    reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+    return TRUE;
+}
+
+std::vector<HMONITOR> Monitors()
+{
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+} // namespace
+
+PassWordVerify::PassWordVerify(const SettingsStore& settings, UINT dpi)
+    : SkinnedWindow({.title = Title, .closeButton = false, .draggable = false, .dpi = dpi}),
+      gRM2(*SelectUserLanguage().table),
+      label4(Panel().Handle(), {20, 70, 20 + 62, 70 + 62}, IDB_STATUS_ICONS, StatusIconCount, PadlockImage),
+      label3(Panel().Handle(), MessageBounds, Label::Body),
+      label6(Panel().Handle(), {CaptionLeft, PasswordRow, CaptionLeft + 1, PasswordRow + 1}, Label::Body),
+      textBox1(Panel().Handle(), BoxAt(PasswordBoxLeft(0)), MaxPasswordLength, true),
+      label5(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144))
+{
+    label6.SetAutoSize(true);
+    TitleLabel()->SetText(gRM2.GetString("NB_Prot"));
+    label3.SetText(gRM2.GetString("Pwd_Verify"));
+    label5.SetText(gRM2.GetString("OK"));
+    label6.SetText(gRM2.GetString("Pwd"));
+    AdaptLayout();
+    label5.Click = [this] { OKFunc(); };
+
+    // Fails when another program holds Enter; then only the OK button confirms.
+    RegisterHotKey(Handle(), HotKeyId, 0, VK_RETURN);
+    CheckPW2 = settings.ReadUserPassword();
+    ShowBlockScreens();
+    eGF.LoadLockKeyDll2();
+    eGF.LockCtrlAltDelKey(false);
+    eGF.LockSwitchingKey(false);
+    eGF.LockTaskbar(false);
+    // A movement noted before the prompt existed belongs to no alarm of this prompt.
+    eGF.SetBeepNow(0);
+    PwdEnterd = 0;
+    SetTimer(Handle(), timer1, PollInterval, nullptr);
+}
+
+// The window goes first: its procedure uses the controls and the blocking windows.
+PassWordVerify::~PassWordVerify() { DestroyWindow(Handle()); }
+
+LRESULT PassWordVerify::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_HOTKEY:
+        if (wParam == HotKeyId) {
+            OKFunc();
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == timer1) {
+            timer1_Tick();
+        }
+        return 0;
+    case WM_CLOSE:
+        // Only the right password closes the prompt: a close request from elsewhere
+        // would leave the input locked behind it.
+        return 0;
+    case WM_SYSCOMMAND:
+        // Alt+F4, when the input lock does not catch it, and the system close command.
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            textBox1.Focus();
+        }
+        return 0;
+    case WM_DISPLAYCHANGE:
+        // A monitor plugged in while armed must not show the desktop.
+        ShowBlockScreens();
+        if (IsWindowVisible(Handle())) {
+            BringToFront();
+        }
+        break;
+    case WM_DESTROY:
+        KillTimer(Handle(), timer1);
+        UnregisterHotKey(Handle(), HotKeyId);
+        break;
+    default: break;
+    }
+    return SkinnedWindow::WndProc(message, wParam, lParam);
+}
+
+void PassWordVerify::AdaptLayout()
+{
+    textBox1.SetBounds(BoxAt(PasswordBoxLeft(WidthOf(label6))));
+    const LONG needed = Unscale(label3.WrappedTextHeight(), label3.Dpi());
+    const LONG top = std::clamp(MessageBounds.bottom - needed, MessageHighestTop, MessageBounds.top);
+    label3.SetBounds({MessageBounds.left, top, MessageBounds.right, MessageBounds.bottom});
+}
+
+// One on each monitor, each covering it with the picture; the primary's picture as large
+// as the current display mode, the others' as their monitor.
+void PassWordVerify::ShowBlockScreens()
+{
+    BlkScreen.clear();
+    for (const HMONITOR monitor : Monitors()) {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        if (!GetMonitorInfoW(monitor, &info)) {
+            continue;
+        }
+        const RECT& area = info.rcMonitor;
+        const SIZE picture = (info.dwFlags & MONITORINFOF_PRIMARY) != 0
+                                 ? blockscreen::PrimaryPictureSize()
+                                 : SIZE{area.right - area.left, area.bottom - area.top};
+        auto& screen = BlkScreen.emplace_back(std::make_unique<blockscreen>(area, picture));
+        screen->Click = [this] { BringToFront(); };
+    }
+}
+
+void PassWordVerify::BringToFront()
+{
+    SetForegroundWindow(Handle());
+    textBox1.Focus();
+}
+
+void PassWordVerify::OKFunc()
+{
+    PwdEnterd = 1;
+    const std::wstring typed = textBox1.Text();
+    // The box takes at most eight characters, but a text set by a message is not typed.
+    // GetHashCode gives an empty text when it cannot make a digest, and an empty stored
+    // digest means no password: neither may ever match.
+    if (typed.empty() || typed.size() > MaxPasswordLength || CheckPW2.empty() || eGF.GetHashCode(typed) != CheckPW2) {
+        WrongPassword();
+        return;
+    }
+    eGF.LockCtrlAltDelKey(true);
+    eGF.LockSwitchingKey(true);
+    eGF.LockTaskbar(true);
+    BlkScreen.clear();
+    m_unlocked = true;
+    KillTimer(Handle(), timer1);
+    UnregisterHotKey(Handle(), HotKeyId);
+    Close();
+}
+
+void PassWordVerify::WrongPassword()
+{
+    KillTimer(Handle(), timer1);
+    textBox1.Clear();
+    label4.SetImageIndex(WarningImage);
+    label3.SetText(gRM2.GetString("Wrong_Pwd_Info"));
+    AdaptLayout();
+    textBox1.Focus();
+}
+
+void PassWordVerify::timer1_Tick()
+{
+    if (PwdEnterd != 0) {
+        return;
+    }
+    SysBeepNow = eGF.GetBeepNow();
+    const std::wstring unattended = gRM2.GetString("Unattended");
+    if (SysBeepNow == 1 && label3.Text() != unattended) {
+        label3.SetText(unattended);
+        AdaptLayout();
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The password prompt of the armed anti-theft: a topmost skinned window, without a close
+// button, that cannot be moved, over a blocking window on every monitor, with
+// Ctrl+Alt+Del, task switching and the taskbar locked through WinLock.dll. It closes
+// only when the right password is entered (OK, or Enter wherever the focus is): then it
+// unlocks the input and takes the blocking windows away. A wrong entry may be retried
+// without limit.
+//
+// While no password has been tried it polls BeepNow every 100 ms, and once the main
+// window has noted a movement it asks for the password to stop the alarm. After the
+// first try the message says only whether the password was right.
+#include "platform/HaldenFunc.h"
+#include "platform/SettingsStore.h"
+#include "protection/blockscreen.h"
+#include "ui/Label.h"
+#include "ui/PictureBox.h"
+#include "ui/PictureButton.h"
+#include "ui/SkinnedWindow.h"
+#include "ui/StringTable.h"
+#include "ui/TextBox.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class PassWordVerify final : public SkinnedWindow {
+public:
+    // Names the window for FindWindow; never shown.
+    static constexpr const wchar_t* Title = L"Quen_Halden_PassWordVerify";
+    // Enter, without modifier keys, confirms wherever the focus is.
+    static constexpr int HotKeyId = 0x1238;
+    static constexpr int MaxPasswordLength = 8;
+    static constexpr UINT PollInterval = 100; // milliseconds
+    // The status icon's images.
+    static constexpr int PadlockImage = 0;
+    static constexpr int WarningImage = 2;
+
+    // Builds the prompt and, before it is shown, shows the blocking windows and locks
+    // the input. dpi 0: the DPI of the monitor it opens on.
+    explicit PassWordVerify(const SettingsStore& settings, UINT dpi = 0);
+    ~PassWordVerify();
+
+    // The password box's left edge in the panel for a password caption that many design
+    // pixels wide: a wide translation pushes the box to its right.
+    static constexpr LONG PasswordBoxLeft(LONG captionWidth) noexcept
+    {
+        return captionWidth >= 67 ? captionWidth + 100 : 163;
+    }
+
+    // Whether the right password ended the prompt (not, for instance, a quit request).
+    bool Unlocked() const noexcept { return m_unlocked; }
+
+    PictureBox& StatusIcon() noexcept { return label4; }
+    Label& Message() noexcept { return label3; }
+    Label& PasswordCaption() noexcept { return label6; }
+    TextBox& PasswordBox() noexcept { return textBox1; }
+    PictureButton& OkButton() noexcept { return label5; }
+    // One for each monitor, in the order the system lists them.
+    const std::vector<std::unique_ptr<blockscreen>>& BlockScreens() const noexcept { return BlkScreen; }
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The caption's width changes with the DPI, and the box's place with it.
+    void DpiChanged() override { AdaptLayout(); }
+
+private:
+    static constexpr UINT_PTR timer1 = 1;
+
+    void AdaptLayout();
+    void ShowBlockScreens();
+    void BringToFront();
+    void OKFunc();
+    void WrongPassword();
+    void timer1_Tick();
+
+    std::vector<std::unique_ptr<blockscreen>> BlkScreen;
+    HaldenFunc eGF;
+    int PwdEnterd = 0;
+    int SysBeepNow = 0;
+    std::wstring CheckPW2;
+    const StringTable& gRM2;
+    PictureBox label4;
+    Label label3;
+    Label label6;
+    TextBox textBox1;
+    PictureButton label5;
+    bool m_unlocked = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// One blocking window: while anti-theft is armed it covers a whole monitor with the
+// blocking picture, under the password prompt, so that nothing of the desktop can be
+// seen or clicked. It does not take the activation: a click on it brings the prompt back
+// to the front instead. The prompt makes one for each monitor.
+#include "ui/CustomWindow.h"
+#include "ui/PictureBox.h"
+
+#include <windows.h>
+
+#include <functional>
+
+class blockscreen final : public CustomWindow {
+public:
+    static constexpr const wchar_t* Title = L"blockscreen";
+    // The picture's size where the display mode cannot be read.
+    static constexpr SIZE DesignPictureSize{1024, 768};
+
+    // Shown at once, maximised over monitor (in screen pixels), with its picture stretched
+    // to picture pixels from the top-left corner.
+    blockscreen(const RECT& monitor, SIZE picture);
+    ~blockscreen();
+
+    // The size of the primary monitor's picture: the current display mode's, as the
+    // display settings report it.
+    static SIZE PrimaryPictureSize() noexcept;
+
+    PictureBox& Picture() noexcept { return m_picture; }
+
+    // A press of a mouse button on the window.
+    std::function<void()> Click;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& client) override;
+
+private:
+    RECT m_monitor;
+    PictureBox m_picture;
+};

@@ -1,0 +1,383 @@
+#include "protection/PassWordVerify.h"
+
+#include "DialogInput.h"
+#include "Edges.h"
+#include "TestSupport.h"
+#include "app/TremorlinkProcess.h"
+#include "lock/RecordedLockCalls.h"
+#include "platform/HaldenFunc.h"
+#include "ui/Dpi.h"
+#include "ui/LanguageSelection.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace dialoginput;
+
+using testsupport::Edges;
+using testsupport::EdgesOf;
+using testsupport::RecordedLockCalls;
+
+constexpr wchar_t RightPassword[] = L"ab12";
+constexpr char Locked[] = "CtrlAltDel 0\nSwitching 0\nTaskbar 0\n";
+constexpr char Unlocked[] = "CtrlAltDel 1\nSwitching 1\nTaskbar 1\n";
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept
+{
+    reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectBlockScreen(HWND window, LPARAM list) noexcept
+{
+    wchar_t title[32]{};
+    GetWindowTextW(window, title, 32);
+    if (std::wstring(title) == blockscreen::Title && IsWindowVisible(window)) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
+// The visible blocking windows of this thread.
+std::vector<HWND> BlockScreens()
+{
+    std::vector<HWND> screens;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectBlockScreen, reinterpret_cast<LPARAM>(&screens));
+    return screens;
+}
+
+// Every monitor is covered by exactly one visible blocking window, whose picture fills it
+// (the primary's as large as the display mode).
+void ExpectEveryMonitorBlocked()
+{
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    ASSERT_EQ(static_cast<size_t>(GetSystemMetrics(SM_CMONITORS)), monitors.size());
+    const std::vector<HWND> screens = BlockScreens();
+    EXPECT_EQ(monitors.size(), screens.size());
+    for (const HMONITOR monitor : monitors) {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        ASSERT_TRUE(GetMonitorInfoW(monitor, &info));
+        const RECT& area = info.rcMonitor;
+        SCOPED_TRACE(testing::Message() << area.left << "," << area.top << " " << area.right << "," << area.bottom);
+        int covering = 0;
+        for (const HWND screen : screens) {
+            RECT bounds{};
+            GetWindowRect(screen, &bounds);
+            if (EdgesOf(bounds) != EdgesOf(area)) {
+                continue;
+            }
+            ++covering;
+            EXPECT_FALSE(GetWindowLongPtrW(screen, GWL_EXSTYLE) & WS_EX_TOPMOST);
+            EXPECT_TRUE(IsZoomed(screen));
+            RECT picture{};
+            GetWindowRect(GetWindow(screen, GW_CHILD), &picture);
+            const SIZE expected = (info.dwFlags & MONITORINFOF_PRIMARY) != 0
+                                      ? blockscreen::PrimaryPictureSize()
+                                      : SIZE{area.right - area.left, area.bottom - area.top};
+            EXPECT_EQ((Edges{area.left, area.top, area.left + expected.cx, area.top + expected.cy}),
+                      EdgesOf(picture));
+        }
+        EXPECT_EQ(1, covering);
+    }
+}
+
+class PassWordVerifyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MoveTo({2, 2});
+        ASSERT_TRUE(SetDllDirectoryW(testsupport::WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
+        ASSERT_TRUE(key.Store().WriteUserPassword(flags.GetHashCode(RightPassword)));
+        testsupport::PumpPending();
+    }
+    void TearDown() override
+    {
+        SetDllDirectoryW(nullptr);
+        flags.SetBeepNow(0);
+    }
+
+    // What the lock library was asked since the test's mark.
+    std::string LockCallsSinceMark() const { return RecordedLockCalls().substr(m_mark); }
+    void MarkLockCalls() { m_mark = RecordedLockCalls().size(); }
+
+    testsupport::TestSettingsKey key;
+    HaldenFunc flags;
+    const StringTable& texts = *SelectUserLanguage().table;
+
+private:
+    size_t m_mark = 0;
+};
+
+TEST_F(PassWordVerifyTest, BlocksAndLocksBeforeItShowsWithItsTextsInPlace)
+{
+    flags.SetBeepNow(1);
+    MarkLockCalls();
+    PassWordVerify prompt(key.Store());
+
+    EXPECT_EQ(Locked, LockCallsSinceMark());
+    EXPECT_EQ(0, flags.GetBeepNow()) << "a movement noted before the prompt is forgotten";
+    EXPECT_FALSE(IsWindowVisible(prompt.Handle()));
+    ExpectEveryMonitorBlocked();
+    // Enter is the prompt's while it is open.
+    EXPECT_FALSE(RegisterHotKey(nullptr, PassWordVerify::HotKeyId, 0, VK_RETURN));
+
+    EXPECT_EQ(prompt.Handle(), FindWindowW(nullptr, PassWordVerify::Title));
+    EXPECT_EQ(nullptr, prompt.CloseButton());
+    EXPECT_TRUE(GetWindowLongPtrW(prompt.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(texts.GetString("NB_Prot"), prompt.TitleLabel()->Text());
+    EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt.Message().Text());
+    EXPECT_EQ(texts.GetString("Pwd"), prompt.PasswordCaption().Text());
+    EXPECT_EQ(texts.GetString("OK"), prompt.OkButton().Text());
+    EXPECT_EQ(PassWordVerify::PadlockImage, prompt.StatusIcon().ImageIndex());
+    EXPECT_EQ((Edges{20, 70, 82, 132}), EdgesOf(prompt.StatusIcon().Bounds()));
+    EXPECT_EQ(344, prompt.Message().Bounds().right);
+    EXPECT_EQ(104, prompt.Message().Bounds().bottom);
+    const RECT caption = prompt.PasswordCaption().Bounds();
+    EXPECT_EQ(91, caption.left);
+    EXPECT_EQ(112, caption.top);
+    const LONG boxLeft = PassWordVerify::PasswordBoxLeft(Unscale(caption.right - caption.left, prompt.Dpi()));
+    EXPECT_EQ((Edges{boxLeft, 112, boxLeft + 112, 130}), EdgesOf(prompt.PasswordBox().Bounds()));
+    EXPECT_EQ((Edges{270, 144, 374, 168}), EdgesOf(prompt.OkButton().Bounds()));
+    EXPECT_EQ(8, SendMessageW(prompt.PasswordBox().Handle(), EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(L'*', SendMessageW(prompt.PasswordBox().Handle(), EM_GETPASSWORDCHAR, 0, 0));
+
+    // Not moved by its caption strip.
+    RECT window{};
+    GetWindowRect(prompt.Handle(), &window);
+    EXPECT_NE(HTCAPTION, SendMessageW(prompt.Handle(), WM_NCHITTEST, 0, MAKELPARAM(window.left + 100, window.top + 10)));
+}
+
+TEST_F(PassWordVerifyTest, ThePasswordBoxMovesRightOfAWideCaption)
+{
+    struct Case {
+        LONG captionWidth;
+        LONG boxLeft;
+    };
+    for (const Case& row : {Case{80, 180}, Case{60, 163}, Case{67, 167}, Case{66, 163}, Case{0, 163}}) {
+        EXPECT_EQ(row.boxLeft, PassWordVerify::PasswordBoxLeft(row.captionWidth)) << row.captionWidth;
+    }
+}
+
+TEST_F(PassWordVerifyTest, OkAndEnterWhereverTheFocusIsRejectAWrongEntryAndUnlockOnTheRightOne)
+{
+    // A window of the test's own, to which the focus can go away from the prompt.
+    const tl::unique_hwnd elsewhere(CreateWindowExW(0, L"STATIC", L"Elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                                    nullptr, nullptr, nullptr, nullptr));
+    enum class Way { OkButton, EnterInTheBox, EnterWithoutFocus, EnterInAnotherWindow };
+    struct Case {
+        Way way;
+        const wchar_t* wrong;
+    };
+    for (const Case& row : {Case{Way::OkButton, L""}, Case{Way::EnterInTheBox, L"ab13"},
+                            Case{Way::EnterWithoutFocus, L""}, Case{Way::EnterInAnotherWindow, L"abc"}}) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(row.way) << " '" << row.wrong << "'");
+        MarkLockCalls();
+        PassWordVerify prompt(key.Store());
+        const auto confirm = [&prompt, &elsewhere, way = row.way]() -> std::vector<Step> {
+            switch (way) {
+            case Way::OkButton: return ClickAt([&prompt] { return CentreOf(prompt.OkButton().Handle()); });
+            case Way::EnterInTheBox: return {PressKey(VK_RETURN)};
+            case Way::EnterWithoutFocus: return {Do([] { SetFocus(nullptr); }), PressKey(VK_RETURN)};
+            default:
+                return {Do([&elsewhere] { SetForegroundWindow(elsewhere.get()); }),
+                        WaitFor([&elsewhere] { return GetFocus() == elsewhere.get(); }), PressKey(VK_RETURN)};
+            }
+        };
+        std::wstring messageAfterWrong;
+        int imageAfterWrong = -1;
+        std::wstring boxAfterWrong = L"-";
+        bool openAfterWrong = false;
+        std::string locksWhileOpen;
+        Script script({Steps({WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }),
+                              Type(row.wrong)}),
+                       confirm(),
+                       Steps({WaitFor([&prompt] { return prompt.StatusIcon().ImageIndex() != 0; }), Do([&] {
+                                  messageAfterWrong = prompt.Message().Text();
+                                  imageAfterWrong = prompt.StatusIcon().ImageIndex();
+                                  boxAfterWrong = prompt.PasswordBox().Text();
+                                  openAfterWrong = IsWindowVisible(prompt.Handle()) && BlockScreens().size() > 0;
+                                  locksWhileOpen = LockCallsSinceMark();
+                              }),
+                              WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }),
+                              Type(RightPassword)}),
+                       confirm()},
+                      [] { PostQuitMessage(0); });
+        prompt.ShowModal();
+        testsupport::PumpPending();
+
+        ASSERT_TRUE(script.Done());
+        EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), messageAfterWrong);
+        EXPECT_EQ(PassWordVerify::WarningImage, imageAfterWrong);
+        EXPECT_EQ(L"", boxAfterWrong);
+        EXPECT_TRUE(openAfterWrong);
+        EXPECT_EQ(Locked, locksWhileOpen);
+
+        EXPECT_TRUE(prompt.Unlocked());
+        EXPECT_FALSE(prompt.IsOpen());
+        EXPECT_EQ(std::string(Locked) + Unlocked, LockCallsSinceMark());
+        EXPECT_TRUE(BlockScreens().empty());
+        EXPECT_TRUE(prompt.BlockScreens().empty());
+        // Enter is free again.
+        EXPECT_TRUE(RegisterHotKey(nullptr, PassWordVerify::HotKeyId, 0, VK_RETURN));
+        UnregisterHotKey(nullptr, PassWordVerify::HotKeyId);
+    }
+}
+
+TEST_F(PassWordVerifyTest, NoStoredDigestAndNoOverlongTextEverMatches)
+{
+    struct Case {
+        const wchar_t* stored; // the digest of this, or nothing stored for null
+        const wchar_t* entered;
+    };
+    for (const Case& row : {Case{nullptr, L""}, Case{nullptr, L"ab12"}, Case{L"abcd1234x", L"abcd1234x"}}) {
+        SCOPED_TRACE(testing::Message() << "'" << row.entered << "'");
+        ASSERT_TRUE(key.Store().WriteUserPassword(row.stored != nullptr ? flags.GetHashCode(row.stored) : L""));
+        PassWordVerify prompt(key.Store());
+        prompt.Show();
+        // Set as a message would set it: past the box's limit.
+        SetWindowTextW(prompt.PasswordBox().Handle(), row.entered);
+        ASSERT_EQ(row.entered, prompt.PasswordBox().Text());
+        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
+
+        EXPECT_FALSE(prompt.Unlocked());
+        EXPECT_TRUE(prompt.IsOpen());
+        EXPECT_EQ(PassWordVerify::WarningImage, prompt.StatusIcon().ImageIndex());
+        EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt.Message().Text());
+    }
+}
+
+int g_ticks = 0;
+
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) noexcept { ++g_ticks; }
+
+TEST_F(PassWordVerifyTest, AMovementChangesTheMessageOnlyUntilTheFirstTry)
+{
+    {
+        PassWordVerify prompt(key.Store());
+        prompt.Show();
+        testsupport::PumpPending();
+        EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt.Message().Text());
+        flags.SetBeepNow(1);
+        EXPECT_TRUE(testsupport::PumpUntil(
+            [&] { return prompt.Message().Text() == texts.GetString("Unattended"); }));
+        EXPECT_EQ(PassWordVerify::PadlockImage, prompt.StatusIcon().ImageIndex());
+    }
+    {
+        flags.SetBeepNow(0);
+        PassWordVerify prompt(key.Store());
+        prompt.Show();
+        // Another id is not the prompt's Enter.
+        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId + 1, MAKELPARAM(0, VK_RETURN));
+        EXPECT_EQ(PassWordVerify::PadlockImage, prompt.StatusIcon().ImageIndex());
+        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
+        ASSERT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt.Message().Text());
+        flags.SetBeepNow(1);
+        // Five polls' time, counted by a timer of the test's own.
+        g_ticks = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, PassWordVerify::PollInterval, &CountTick);
+        ASSERT_TRUE(testsupport::PumpUntil([] { return g_ticks >= 5; }));
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt.Message().Text());
+    }
+}
+
+// Records the close requests posted to the prompt, which Alt+F4 sends.
+HWND g_watched = nullptr;
+int g_closeRequests = 0;
+
+LRESULT CALLBACK WatchPosted(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->hwnd == g_watched && message->message == WM_SYSCOMMAND &&
+        (message->wParam & 0xFFF0) == SC_CLOSE) {
+        ++g_closeRequests;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(PassWordVerifyTest, RefusesEveryCloseRequestAndAClickOnTheBlockBringsItBack)
+{
+    const tl::unique_hwnd elsewhere(CreateWindowExW(0, L"STATIC", L"Elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                                    nullptr, nullptr, nullptr, nullptr));
+    PassWordVerify prompt(key.Store());
+    g_watched = prompt.Handle();
+    g_closeRequests = 0;
+    const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &WatchPosted, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    std::vector<bool> openAfter;
+    const auto stillOpen = [&] { openAfter.push_back(IsWindowVisible(prompt.Handle()) != FALSE); };
+    RECT window{};
+    GetWindowRect(prompt.Handle(), &window);
+    // A point of the primary's blocking window beside the prompt.
+    const POINT onTheBlock{window.left - 20, window.bottom + 20};
+    bool frontAgain = false;
+    Script script(
+        {Steps({WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }),
+                Do([&] { SendMessageW(prompt.Handle(), WM_CLOSE, 0, 0); }), Do(stillOpen),
+                Do([&] { SendMessageW(prompt.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }), Do(stillOpen), Do([] {
+                    INPUT keys[4]{};
+                    for (INPUT& key : keys) {
+                        key.type = INPUT_KEYBOARD;
+                    }
+                    keys[0].ki.wVk = keys[3].ki.wVk = VK_MENU;
+                    keys[1].ki.wVk = keys[2].ki.wVk = VK_F4;
+                    keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+                    SendInput(4, keys, sizeof(INPUT));
+                }),
+                WaitFor([] { return g_closeRequests > 0; }), Do(stillOpen),
+                Do([&elsewhere] { SetForegroundWindow(elsewhere.get()); }),
+                WaitFor([&elsewhere] { return GetForegroundWindow() == elsewhere.get(); })}),
+         ClickAt([onTheBlock] { return onTheBlock; }),
+         Steps({WaitFor([&prompt] {
+                    return GetForegroundWindow() == prompt.Handle() && GetFocus() == prompt.PasswordBox().Handle();
+                }),
+                Do([&] { frontAgain = true; }), Type(RightPassword), PressKey(VK_RETURN)})},
+        [] { PostQuitMessage(0); });
+    prompt.ShowModal();
+    testsupport::PumpPending();
+    UnhookWindowsHookEx(hook);
+
+    ASSERT_TRUE(script.Done());
+    EXPECT_EQ((std::vector<bool>{true, true, true}), openAfter);
+    EXPECT_TRUE(frontAgain);
+    EXPECT_TRUE(prompt.Unlocked());
+}
+
+TEST_F(PassWordVerifyTest, BlocksEveryMonitorAgainWhenTheDisplaysChange)
+{
+    PassWordVerify prompt(key.Store());
+    ASSERT_FALSE(prompt.BlockScreens().empty());
+    // A blocking window gone, as if its monitor had been unplugged and another plugged in.
+    DestroyWindow(prompt.BlockScreens().front()->Handle());
+    ASSERT_EQ(static_cast<size_t>(GetSystemMetrics(SM_CMONITORS)) - 1, BlockScreens().size());
+    SendMessageW(prompt.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN),
+                                                                   GetSystemMetrics(SM_CYSCREEN)));
+    ExpectEveryMonitorBlocked();
+}
+
+// Run by scripts/test on a display with two monitors of different sizes; skipped on one.
+TEST(PassWordVerifyMonitors, OneBlockingWindowCoversEachMonitor)
+{
+    if (GetSystemMetrics(SM_CMONITORS) < 2) {
+        GTEST_SKIP() << "one monitor";
+    }
+    testsupport::TestSettingsKey key;
+    ASSERT_TRUE(SetDllDirectoryW(testsupport::WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
+    {
+        PassWordVerify prompt(key.Store());
+        ExpectEveryMonitorBlocked();
+    }
+    EXPECT_TRUE(BlockScreens().empty());
+    SetDllDirectoryW(nullptr);
+}
+
+} // namespace
