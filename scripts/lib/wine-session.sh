@@ -2,8 +2,12 @@
 # folder (made once), an X display, and one persistent wineserver for the whole session.
 # Everything started here is ended when the sourcing script exits.
 
-# wine_session_start PREFIX_DIR [private]
+# wine_session_start PREFIX_DIR [private|two-monitors]
 #   private: always use a private Xvfb display, even when DISPLAY is set.
+#   two-monitors: a private display with two monitors side by side, 1024x768 (the
+#   primary) and 1280x800: TigerVNC's Xvnc, which takes a layout of monitors from an RFB
+#   client (Xvfb gives Wine only one monitor). Test monitors without a Wine virtual
+#   desktop: one of those always reports a single monitor.
 wine_session_start() {
   local mode=${2:-}
   export WINEPREFIX="$1"
@@ -12,7 +16,9 @@ wine_session_start() {
 
   _wine_session_xvfb=""
   trap wine_session_stop EXIT
-  if [ "$mode" = private ] || [ -z "${DISPLAY:-}" ]; then
+  if [ "$mode" = two-monitors ]; then
+    _wine_session_two_monitors || return 1
+  elif [ "$mode" = private ] || [ -z "${DISPLAY:-}" ]; then
     local display_file
     display_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
@@ -55,6 +61,28 @@ _wine_session_step() {
     echo "wine-session: '$*' failed with exit code $status (WINEPREFIX=$WINEPREFIX, DISPLAY=$DISPLAY)" >&2
     return "$status"
   fi
+}
+
+_wine_session_two_monitors() {
+  local display_file socket waited=0
+  display_file=$(mktemp)
+  socket=$(mktemp -u --suffix=.rfb)
+  Xvnc -displayfd 3 -geometry 2304x800 -depth 24 -SecurityTypes None -rfbport -1 -rfbunixpath "$socket" \
+    -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  _wine_session_xvfb=$!
+  while [ ! -s "$display_file" ] && [ $waited -lt 100 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  if [ ! -s "$display_file" ]; then
+    echo "wine-session: Xvnc gave no display within 10 s" >&2
+    rm -f "$display_file"
+    return 1
+  fi
+  export DISPLAY=":$(head -n1 "$display_file")"
+  rm -f "$display_file"
+  # Returns once the server has applied the layout.
+  python3 "$(dirname "${BASH_SOURCE[0]}")/rfb-desktop-layout.py" "$socket" 2304 800 0,0,1024,768 1024,0,1280,800
 }
 
 wine_session_stop() {

@@ -16,8 +16,16 @@ CustomWindow::Params WindowParams(const RECT& monitor) noexcept
 {
     // Positions are screen pixels, whatever the monitor's DPI: the window shows at 96 dpi,
     // so that its picture box is placed in pixels too.
-    return {L"QuenBlockScreen", 0, WS_EX_TOOLWINDOW, WS_POPUP | WS_CLIPCHILDREN, blockscreen::Title, monitor,
-            nullptr, nullptr, nullptr, DesignDpi};
+    return {L"QuenBlockScreen",
+            0,
+            WS_EX_TOOLWINDOW,
+            WS_POPUP | WS_CLIPCHILDREN,
+            blockscreen::Title,
+            monitor,
+            nullptr,
+            nullptr,
+            nullptr,
+            DesignDpi};
 }
 
 } // namespace

@@ -59,7 +59,8 @@ Pixels Decode(const BITMAPINFOHEADER& header)
     Pixels pixels{header.biWidth, header.biHeight, {}};
     pixels.values.resize(static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height) * 4);
     const DWORD stride = (static_cast<DWORD>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-    const auto* table = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const std::uint8_t*>(&header) + header.biSize);
+    const auto* table =
+        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const std::uint8_t*>(&header) + header.biSize);
     const DWORD colours = ColourCount(header);
     const auto* source = reinterpret_cast<const std::uint8_t*>(table + colours);
     float* target = pixels.values.data();
@@ -122,7 +123,8 @@ Pixels Resample(const Pixels& source, int imageCount, SIZE target)
                 std::fill_n(out, 4, 0.0F);
                 for (const auto& [sourceX, share] : columns[static_cast<size_t>(x)]) {
                     const float* in =
-                        &source.values[(static_cast<size_t>(y) * source.width + image * sourceImageWidth + sourceX) * 4];
+                        &source
+                             .values[(static_cast<size_t>(y) * source.width + image * sourceImageWidth + sourceX) * 4];
                     for (int channel = 0; channel < 4; ++channel) {
                         out[channel] += in[channel] * share;
                     }

@@ -12,9 +12,10 @@ inline std::string RecordedLockCalls()
 {
     using Recorded = const char*(WINAPIV*)();
     const HMODULE library = GetModuleHandleW(L"WinLock.dll");
-    const auto recorded = library == nullptr ? nullptr
-                                             : reinterpret_cast<Recorded>(reinterpret_cast<void*>(
-                                                   GetProcAddress(library, "RecordedLockCalls")));
+    const auto recorded =
+        library == nullptr
+            ? nullptr
+            : reinterpret_cast<Recorded>(reinterpret_cast<void*>(GetProcAddress(library, "RecordedLockCalls")));
     return recorded != nullptr ? recorded() : std::string();
 }
 

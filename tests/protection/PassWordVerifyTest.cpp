@@ -83,8 +83,7 @@ void ExpectEveryMonitorBlocked()
             const SIZE expected = (info.dwFlags & MONITORINFOF_PRIMARY) != 0
                                       ? blockscreen::PrimaryPictureSize()
                                       : SIZE{area.right - area.left, area.bottom - area.top};
-            EXPECT_EQ((Edges{area.left, area.top, area.left + expected.cx, area.top + expected.cy}),
-                      EdgesOf(picture));
+            EXPECT_EQ((Edges{area.left, area.top, area.left + expected.cx, area.top + expected.cy}), EdgesOf(picture));
         }
         EXPECT_EQ(1, covering);
     }
@@ -153,7 +152,8 @@ TEST_F(PassWordVerifyTest, BlocksAndLocksBeforeItShowsWithItsTextsInPlace)
     // Not moved by its caption strip.
     RECT window{};
     GetWindowRect(prompt.Handle(), &window);
-    EXPECT_NE(HTCAPTION, SendMessageW(prompt.Handle(), WM_NCHITTEST, 0, MAKELPARAM(window.left + 100, window.top + 10)));
+    EXPECT_NE(HTCAPTION,
+              SendMessageW(prompt.Handle(), WM_NCHITTEST, 0, MAKELPARAM(window.left + 100, window.top + 10)));
 }
 
 TEST_F(PassWordVerifyTest, ThePasswordBoxMovesRightOfAWideCaption)
@@ -197,20 +197,19 @@ TEST_F(PassWordVerifyTest, OkAndEnterWhereverTheFocusIsRejectAWrongEntryAndUnloc
         std::wstring boxAfterWrong = L"-";
         bool openAfterWrong = false;
         std::string locksWhileOpen;
-        Script script({Steps({WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }),
-                              Type(row.wrong)}),
-                       confirm(),
-                       Steps({WaitFor([&prompt] { return prompt.StatusIcon().ImageIndex() != 0; }), Do([&] {
-                                  messageAfterWrong = prompt.Message().Text();
-                                  imageAfterWrong = prompt.StatusIcon().ImageIndex();
-                                  boxAfterWrong = prompt.PasswordBox().Text();
-                                  openAfterWrong = IsWindowVisible(prompt.Handle()) && BlockScreens().size() > 0;
-                                  locksWhileOpen = LockCallsSinceMark();
-                              }),
-                              WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }),
-                              Type(RightPassword)}),
-                       confirm()},
-                      [] { PostQuitMessage(0); });
+        Script script(
+            {Steps({WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }), Type(row.wrong)}),
+             confirm(),
+             Steps({WaitFor([&prompt] { return prompt.StatusIcon().ImageIndex() != 0; }), Do([&] {
+                        messageAfterWrong = prompt.Message().Text();
+                        imageAfterWrong = prompt.StatusIcon().ImageIndex();
+                        boxAfterWrong = prompt.PasswordBox().Text();
+                        openAfterWrong = IsWindowVisible(prompt.Handle()) && BlockScreens().size() > 0;
+                        locksWhileOpen = LockCallsSinceMark();
+                    }),
+                    WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }), Type(RightPassword)}),
+             confirm()},
+            [] { PostQuitMessage(0); });
         prompt.ShowModal();
         testsupport::PumpPending();
 
@@ -267,8 +266,7 @@ TEST_F(PassWordVerifyTest, AMovementChangesTheMessageOnlyUntilTheFirstTry)
         testsupport::PumpPending();
         EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt.Message().Text());
         flags.SetBeepNow(1);
-        EXPECT_TRUE(testsupport::PumpUntil(
-            [&] { return prompt.Message().Text() == texts.GetString("Unattended"); }));
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return prompt.Message().Text() == texts.GetString("Unattended"); }));
         EXPECT_EQ(PassWordVerify::PadlockImage, prompt.StatusIcon().ImageIndex());
     }
     {
@@ -320,28 +318,28 @@ TEST_F(PassWordVerifyTest, RefusesEveryCloseRequestAndAClickOnTheBlockBringsItBa
     // A point of the primary's blocking window beside the prompt.
     const POINT onTheBlock{window.left - 20, window.bottom + 20};
     bool frontAgain = false;
-    Script script(
-        {Steps({WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }),
-                Do([&] { SendMessageW(prompt.Handle(), WM_CLOSE, 0, 0); }), Do(stillOpen),
-                Do([&] { SendMessageW(prompt.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }), Do(stillOpen), Do([] {
-                    INPUT keys[4]{};
-                    for (INPUT& key : keys) {
-                        key.type = INPUT_KEYBOARD;
-                    }
-                    keys[0].ki.wVk = keys[3].ki.wVk = VK_MENU;
-                    keys[1].ki.wVk = keys[2].ki.wVk = VK_F4;
-                    keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-                    SendInput(4, keys, sizeof(INPUT));
-                }),
-                WaitFor([] { return g_closeRequests > 0; }), Do(stillOpen),
-                Do([&elsewhere] { SetForegroundWindow(elsewhere.get()); }),
-                WaitFor([&elsewhere] { return GetForegroundWindow() == elsewhere.get(); })}),
-         ClickAt([onTheBlock] { return onTheBlock; }),
-         Steps({WaitFor([&prompt] {
-                    return GetForegroundWindow() == prompt.Handle() && GetFocus() == prompt.PasswordBox().Handle();
-                }),
-                Do([&] { frontAgain = true; }), Type(RightPassword), PressKey(VK_RETURN)})},
-        [] { PostQuitMessage(0); });
+    Script script({Steps({WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }),
+                          Do([&] { SendMessageW(prompt.Handle(), WM_CLOSE, 0, 0); }), Do(stillOpen),
+                          Do([&] { SendMessageW(prompt.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }), Do(stillOpen), Do([] {
+                              INPUT keys[4]{};
+                              for (INPUT& key : keys) {
+                                  key.type = INPUT_KEYBOARD;
+                              }
+                              keys[0].ki.wVk = keys[3].ki.wVk = VK_MENU;
+                              keys[1].ki.wVk = keys[2].ki.wVk = VK_F4;
+                              keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+                              SendInput(4, keys, sizeof(INPUT));
+                          }),
+                          WaitFor([] { return g_closeRequests > 0; }), Do(stillOpen),
+                          Do([&elsewhere] { SetForegroundWindow(elsewhere.get()); }),
+                          WaitFor([&elsewhere] { return GetForegroundWindow() == elsewhere.get(); })}),
+                   ClickAt([onTheBlock] { return onTheBlock; }),
+                   Steps({WaitFor([&prompt] {
+                              return GetForegroundWindow() == prompt.Handle() &&
+                                     GetFocus() == prompt.PasswordBox().Handle();
+                          }),
+                          Do([&] { frontAgain = true; }), Type(RightPassword), PressKey(VK_RETURN)})},
+                  [] { PostQuitMessage(0); });
     prompt.ShowModal();
     testsupport::PumpPending();
     UnhookWindowsHookEx(hook);
@@ -359,8 +357,8 @@ TEST_F(PassWordVerifyTest, BlocksEveryMonitorAgainWhenTheDisplaysChange)
     // A blocking window gone, as if its monitor had been unplugged and another plugged in.
     DestroyWindow(prompt.BlockScreens().front()->Handle());
     ASSERT_EQ(static_cast<size_t>(GetSystemMetrics(SM_CMONITORS)) - 1, BlockScreens().size());
-    SendMessageW(prompt.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN),
-                                                                   GetSystemMetrics(SM_CYSCREEN)));
+    SendMessageW(prompt.Handle(), WM_DISPLAYCHANGE, 32,
+                 MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
     ExpectEveryMonitorBlocked();
 }
 
