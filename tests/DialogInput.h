@@ -154,7 +154,14 @@ private:
             script->m_giveUp();
             return;
         }
-        if (script->m_steps[script->m_next]()) {
+        // A step that opens a modal loop of its own (a menu) ticks nowhere meanwhile.
+        if (script->m_inStep) {
+            return;
+        }
+        script->m_inStep = true;
+        const bool done = script->m_steps[script->m_next]();
+        script->m_inStep = false;
+        if (done) {
             ++script->m_next;
         }
     }
@@ -165,6 +172,7 @@ private:
     std::chrono::steady_clock::time_point m_deadline;
     size_t m_next = 0;
     bool m_timedOut = false;
+    bool m_inStep = false;
     UINT_PTR m_timer = 0;
 };
 

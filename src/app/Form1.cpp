@@ -46,11 +46,13 @@ CustomWindow::Params MainWindowParams() noexcept
 
 } // namespace
 
-Form1::Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState)
+Form1::Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState, const PowerFunctions& power)
     : CustomWindow(MainWindowParams()), m_wmi(wmi), m_settings(std::move(settings)),
       m_appIcon(LoadSmallIcon(IDI_TREMORLINK)), notifyIconEx1(Handle(), TrayIconId),
       timer1(Handle(), Timer1Id, Timer1IntervalMs), timer2(Handle(), Timer2Id, Timer2IntervalMs), gRM(Init_RM()),
-      m_hddProtection({m_settings, m_wmi, notifyIconEx1, IconList, *gRM, timer1, timer2, shockState, m_messageBoxes})
+      m_hddProtection({m_settings, m_wmi, notifyIconEx1, IconList, *gRM, timer1, timer2, shockState, m_messageBoxes}),
+      m_antiTheftWindows(m_settings),
+      m_antiTheft({m_settings, m_wmi, power, m_screenSaver, m_antiTheftWindows, m_messageBoxes, Handle()})
 {
     if (Handle() == nullptr) {
         return;
@@ -81,6 +83,9 @@ Form1::Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState)
 
     m_hddProtection.ApplyStoredSetting();
     m_hddProtection.ResetReaction();
+    // Anti-theft is never armed again at start; only what an armed run left behind is put
+    // back.
+    m_antiTheft.StartupRestore();
 }
 
 // The window goes first, while every member its destruction's messages use is still there.
@@ -130,7 +135,9 @@ void Form1::notifyIconEx1_RightClick()
     const HaldenFunc halden;
     const HMENU menu = contextMenu1.get();
     const int modifyingPassword = halden.GetModifyPassWord();
-    if (modifyingPassword == 1) {
+    // While armed the tray is normally out of reach; where it is not, a second arming would
+    // save the overridden settings over the user's.
+    if (modifyingPassword == 1 || m_antiTheft.Busy()) {
         EnableMenuItem(menu, menuItem2, MF_BYCOMMAND | MF_GRAYED);
     } else if (modifyingPassword == 0) {
         EnableMenuItem(menu, menuItem2, MF_BYCOMMAND | MF_ENABLED);
@@ -146,8 +153,13 @@ void Form1::menuItem1_Click()
     m_hddProtection.MenuSwitch(enable);
 }
 
+void Form1::menuItem2_Click() { m_antiTheft.EnterSysProtection(); }
+
 void Form1::menuItem5_Click()
 {
+    if (m_antiTheft.Armed()) {
+        return;
+    }
     m_wmi.WMIEventUnRegister();
     SendMessageW(Handle(), WM_CLOSE, 0, 0);
 }
@@ -162,6 +174,11 @@ LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     switch (message) {
     case WM_CLOSE:
+        // Only the right password ends the armed period; ending the program would leave
+        // the power settings overridden until the next start.
+        if (m_antiTheft.Armed()) {
+            return 0;
+        }
         m_wmi.WMIEventUnRegister();
         DestroyWindow(Handle());
         return 0;
@@ -190,8 +207,9 @@ LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case menuItem1: menuItem1_Click(); break;
+        case menuItem2: menuItem2_Click(); break;
         case menuItem5: menuItem5_Click(); break;
-        default: break; // anti-theft, help and about come with their windows
+        default: break; // help and about come with their windows
         }
         return 0;
     case WM_TL_SHOCK: m_hddProtection.StartShaking(); return 0;

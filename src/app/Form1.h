@@ -3,11 +3,15 @@
 // button. It exists to be found by its title, to receive the sensor messages and to own
 // the tray icon with its menu, the timers and the way into the protections; closing it
 // ends the program.
+#include "app/AntiTheftWindows.h"
 #include "app/NotifyIconEx.h"
 #include "app/SystemMessageBoxes.h"
+#include "app/SystemScreenSaver.h"
 #include "app/WindowTimer.h"
 #include "platform/Handles.h"
+#include "platform/PowerFunctions.h"
 #include "platform/SettingsStore.h"
+#include "protection/AntiTheft.h"
 #include "protection/HddProtection.h"
 #include "protection/ShockStateControl.h"
 #include "protection/TrayIcon.h"
@@ -30,8 +34,8 @@ public:
     };
 
     // When the window cannot be made, the object stays without a handle and starts
-    // nothing: the caller ends the program.
-    Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState);
+    // nothing: the caller ends the program. power: the power library anti-theft works on.
+    Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState, const PowerFunctions& power);
     ~Form1();
 
     HMENU ContextMenu() const noexcept { return contextMenu1.get(); }
@@ -58,6 +62,7 @@ private:
     void InitialTrayIconList();
     void notifyIconEx1_RightClick();
     void menuItem1_Click();
+    void menuItem2_Click();
     void menuItem5_Click();
 
     WMI& m_wmi;
@@ -71,4 +76,7 @@ private:
     const StringTable* gRM;
     SystemMessageBoxes m_messageBoxes;
     HddProtection m_hddProtection;
+    SystemScreenSaver m_screenSaver;
+    AntiTheftWindows m_antiTheftWindows;
+    AntiTheft m_antiTheft;
 };

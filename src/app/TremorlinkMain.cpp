@@ -28,7 +28,7 @@ int TremorlinkMain(WMI& wmi, const SettingsStore& settings, AdministratorTest is
     }
 
     const std::unique_ptr<ShockStateControl> shockState = openShockState();
-    Form1 mainWindow(wmi, settings, *shockState);
+    Form1 mainWindow(wmi, settings, *shockState, SystemPowerFunctions());
     // Without its window nothing could end the loop, nor would the next start find this
     // copy: a process that no one can see or end.
     if (mainWindow.Handle() == nullptr) {

@@ -52,7 +52,11 @@ void AntiTheft::EnterSysProtection()
     if (!m_world.wmi.SetNBProtection(true)) {
         m_world.messageBoxes.Show(L"Set Notebook Protection Enable Failed");
     }
-    m_world.dialogs.VerifyPassword();
+    if (!m_world.dialogs.VerifyPassword()) {
+        // The program ends without the password: it stays armed as after a power loss,
+        // and the next start puts everything back and gives the input back.
+        return;
+    }
     if (!m_world.wmi.SetNBProtection(false)) {
         m_world.messageBoxes.Show(L"Set Notebook Protection Disable Failed");
     }

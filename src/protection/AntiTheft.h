@@ -39,7 +39,8 @@ public:
     int CheckCustomizedPassword() const;
     // Arms, waits for the right password and disarms. While it runs, from obtaining the
     // password to the end of disarming, a second call returns at once: the saved settings
-    // must never be overwritten by the overridden ones.
+    // must never be overwritten by the overridden ones. A program that ends while armed
+    // returns from it armed.
     void EnterSysProtection();
     // Start-up: when the last run ended while armed, puts the saved settings back and
     // gives the input back; otherwise changes nothing.

@@ -1,10 +1,11 @@
 #pragma once
-// The two modal windows of anti-theft. Neither hands back a result: the create-password
-// dialog stores the digest in the settings, and the prompt returns only once the right
-// password was typed.
+// The two modal windows of anti-theft. The create-password dialog hands back nothing: it
+// stores the digest in the settings.
 class AntiTheftDialogs {
 public:
     virtual ~AntiTheftDialogs() = default;
     virtual void CreatePassword() = 0;
-    virtual void VerifyPassword() = 0;
+    // True once the right password was typed; false when the program is ending meanwhile
+    // (a quit request), with the input still locked.
+    virtual bool VerifyPassword() = 0;
 };

@@ -1,12 +1,16 @@
 #include "app/Form1.h"
 
+#include "DialogInput.h"
+#include "PowerLibrary.h"
 #include "RecordingShockState.h"
 #include "SimProvider.h"
 #include "TestSupport.h"
+#include "app/TremorlinkProcess.h"
 #include "ui/StringTable.h"
 #include "platform/HaldenFunc.h"
 #include "platform/Messages.h"
 #include "platform/WMI.h"
+#include "protection/PassWordVerify.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +25,13 @@ protected:
     sim::Provider provider;
     WMI wmi{provider.Locator()};
     testsupport::RecordingShockState shockState;
+    sim::PowerLibrary powerLibrary;
+    PowerFunctions power = powerLibrary.Functions();
 };
 
 TEST_F(Form1Test, IsAHiddenTopLevelWindowFoundByItsTitle)
 {
-    Form1 form(wmi, settingsKey.Store(), shockState);
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
     const HWND window = form.Handle();
     ASSERT_NE(nullptr, window);
 
@@ -59,7 +65,7 @@ TEST_F(Form1Test, StartSubscribesAndResetsTheSharedFlags)
     halden.ModifyPassWord(1);
     halden.SetMsgIndex(2);
 
-    Form1 form(wmi, settingsKey.Store(), shockState);
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
 
     EXPECT_TRUE(provider.Subscribed());
     EXPECT_EQ(0, halden.GetBeepNow());
@@ -70,7 +76,7 @@ TEST_F(Form1Test, StartSubscribesAndResetsTheSharedFlags)
 
 TEST_F(Form1Test, MovementReportedByTheProviderSetsBeepNow)
 {
-    Form1 form(wmi, settingsKey.Store(), shockState);
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
     HaldenFunc halden;
 
     // A shock is not a movement.
@@ -90,7 +96,7 @@ TEST_F(Form1Test, MovementReportedByTheProviderSetsBeepNow)
 
 TEST_F(Form1Test, WholeWindowIsCaptionAndADoubleClickChangesNothing)
 {
-    Form1 form(wmi, settingsKey.Store(), shockState);
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
     const HWND window = form.Handle();
 
     RECT before{};
@@ -108,7 +114,7 @@ TEST_F(Form1Test, WholeWindowIsCaptionAndADoubleClickChangesNothing)
 
 TEST_F(Form1Test, CloseUnsubscribesDestroysTheWindowAndEndsTheLoop)
 {
-    Form1 form(wmi, settingsKey.Store(), shockState);
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
     const HWND window = form.Handle();
 
     SendMessageW(window, WM_CLOSE, 0, 0);
@@ -181,7 +187,7 @@ void ClickTrayIcon(const Form1& form, UINT button)
 TEST_F(Form1Test, TrayMenuStatesAreComputedAtEachClick)
 {
     settingsKey.Store().Write(Setting::HddProtectionEnabled, 1);
-    Form1 form(wmi, settingsKey.Store(), shockState);
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
     HaldenFunc halden;
 
     ClickTrayIcon(form, WM_RBUTTONUP);
@@ -210,7 +216,7 @@ TEST_F(Form1Test, TrayMenuStatesAreComputedAtEachClick)
 TEST_F(Form1Test, AFailedSwitchFromTheMenuKeepsTheRequestedState)
 {
     settingsKey.Store().Write(Setting::HddProtectionEnabled, 1);
-    Form1 form(wmi, settingsKey.Store(), shockState);
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
     ClickTrayIcon(form, WM_RBUTTONUP);
     ASSERT_TRUE(observed.hddItem & MF_CHECKED);
 
@@ -227,7 +233,7 @@ TEST_F(Form1Test, AFailedSwitchFromTheMenuKeepsTheRequestedState)
 TEST_F(Form1Test, StartAppliesTheStoredSettingAndExitUnsubscribesAndCloses)
 {
     settingsKey.Store().Write(Setting::HddProtectionEnabled, 0);
-    Form1 form(wmi, settingsKey.Store(), shockState);
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
     ASSERT_FALSE(provider.Calls().empty());
     EXPECT_EQ(L"SetHDDProtection", provider.Calls().front().method);
     EXPECT_EQ(0, provider.Calls().front().value);
@@ -242,6 +248,64 @@ TEST_F(Form1Test, StartAppliesTheStoredSettingAndExitUnsubscribesAndCloses)
     EXPECT_FALSE(IsWindow(window));
 }
 
+BOOL CALLBACK KeepEdit(HWND window, LPARAM found) noexcept
+{
+    wchar_t className[8] = {};
+    GetClassNameW(window, className, 8);
+    if (_wcsicmp(className, L"Edit") != 0) {
+        return TRUE;
+    }
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The open prompt's password box.
+HWND PromptPasswordBox()
+{
+    HWND box = nullptr;
+    EnumChildWindows(FindWindowW(nullptr, PassWordVerify::Title), &KeepEdit, reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
+// The whole armed period runs inside the menu command; the main window keeps working in
+// the prompt's loop, but neither arms again nor ends until the right password.
+TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
+{
+    using namespace dialoginput;
+    ASSERT_TRUE(SetDllDirectoryW(testsupport::WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
+    settingsKey.Store().WriteUserPassword(HaldenFunc().GetHashCode(L"abcd"));
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
+    Observed whileArmed;
+    Script script(
+        {{WaitFor([] {
+              const HWND prompt = FindWindowW(nullptr, PassWordVerify::Title);
+              return prompt != nullptr && IsWindowVisible(prompt);
+          })},
+         {Do([&] {
+             ClickTrayIcon(form, WM_RBUTTONUP);
+             whileArmed = observed;
+             SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+             SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem5, 0);
+             PostMessageW(form.Handle(), WM_TL_SHOCK, 0, 0);
+         })},
+         {WaitFor([&] { return !shockState.sent.empty(); })},
+         // The menu took the focus: back into the password box, as a person would.
+         ClickAt([] { return CentreOf(PromptPasswordBox()); }),
+         {Type(L"abcd"), PressKey(VK_RETURN), WaitFor([] { return FindWindowW(nullptr, PassWordVerify::Title) == nullptr; })}},
+        [] { PostQuitMessage(0); });
+    SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem2, 0);
+    EXPECT_TRUE(script.Finish());
+    SetDllDirectoryW(nullptr);
+
+    EXPECT_TRUE(whileArmed.antiTheftItem & MF_GRAYED);
+    EXPECT_NE(nullptr, form.Handle()) << "neither WM_CLOSE nor Exit ended the armed program";
+    EXPECT_TRUE(provider.Subscribed());
+    EXPECT_EQ(std::vector<int>{1}, shockState.sent);
+    EXPECT_EQ(0, settingsKey.Store().Read(Setting::NotebookProtectionEnabled));
+    ClickTrayIcon(form, WM_RBUTTONUP);
+    EXPECT_FALSE(observed.antiTheftItem & MF_GRAYED);
+}
+
 // Closing the window, or a Form1 that goes out of scope with its window (a loop that ended
 // on a quit request), ends a running reaction's shock state and tells the loop to end;
 // the destruction runs on the whole object.
@@ -251,7 +315,7 @@ TEST_F(Form1Test, EndingDuringAShockLeavesTheDriveWithoutAShock)
         SCOPED_TRACE(destroyed ? "destroyed" : "closed");
         shockState.sent.clear();
         {
-            Form1 form(wmi, settingsKey.Store(), shockState);
+            Form1 form(wmi, settingsKey.Store(), shockState, power);
             SendMessageW(form.Handle(), WM_TL_SHOCK, 0, 0);
             ASSERT_EQ(std::vector<int>{1}, shockState.sent);
             if (!destroyed) {
@@ -268,7 +332,7 @@ TEST_F(Form1Test, EndingDuringAShockLeavesTheDriveWithoutAShock)
     // Without a shock in progress nothing is sent.
     shockState.sent.clear();
     {
-        Form1 form(wmi, settingsKey.Store(), shockState);
+        Form1 form(wmi, settingsKey.Store(), shockState, power);
     }
     EXPECT_TRUE(shockState.sent.empty());
 }

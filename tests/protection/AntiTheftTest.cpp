@@ -36,16 +36,18 @@ public:
             onCreate();
         }
     }
-    void VerifyPassword() override
+    bool VerifyPassword() override
     {
         ++prompts;
         if (whileArmed) {
             whileArmed();
         }
+        return unlocked;
     }
 
     std::function<void()> onCreate;   // what the user does in the create-password dialog
     std::function<void()> whileArmed; // what happens while the prompt is up
+    bool unlocked = true;             // false: the program ended while the prompt was up
     int created = 0;
     int prompts = 0;
 };
@@ -274,7 +276,7 @@ TEST_F(AntiTheftTest, ASecondArmingWhileArmedReturnsAtOnce)
     EXPECT_FALSE(antiTheft.Busy());
 }
 
-TEST_F(AntiTheftTest, StartAfterAnArmedEndPutsTheSettingsBackAndGivesTheInputBack)
+TEST_F(AntiTheftTest, AnArmedEndIsPutBackAtTheNextStartWithTheInputGivenBack)
 {
     ASSERT_TRUE(SetDllDirectoryW(WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
     // An ordinary start changes nothing and loads no lock.
@@ -283,23 +285,20 @@ TEST_F(AntiTheftTest, StartAfterAnArmedEndPutsTheSettingsBackAndGivesTheInputBac
     EXPECT_TRUE(screenSaver.switched.empty());
     EXPECT_EQ(nullptr, GetModuleHandleW(L"WinLock.dll"));
 
-    // The process is killed while armed: the overridden settings and the marker stay.
-    GLOBAL_POWER_POLICY armedGlobal{};
-    POWER_POLICY armedScheme{};
-    Saved armedSettings{};
-    dialogs.whileArmed = [&] {
-        armedGlobal = library.GlobalPolicy();
-        armedScheme = library.Scheme(ActiveIndex)->policy;
-        armedSettings = SavedNow();
-    };
+    // The program ends while the prompt is up: it stays armed, as after a power loss.
+    dialogs.unlocked = false;
     Arm();
-    library.SetGlobalPolicy(armedGlobal);
-    library.PutScheme(ActiveIndex, {.policy = armedScheme, .processorPolicy = SampleProcessor()});
-    settings.Write(Setting::NotebookProtectionEnabled, armedSettings.armed);
+    EXPECT_EQ((Power{0, 0, 0, false, 10, 0}), PowerNow());
+    EXPECT_EQ(1, settings.Read(Setting::NotebookProtectionEnabled));
+    EXPECT_EQ(std::vector<int>{1}, SystemProtectionCalls());
+    EXPECT_EQ(std::vector<bool>{false}, screenSaver.switched);
+    EXPECT_TRUE(antiTheft.Armed());
     screenSaver.switched.clear();
     ForgetProviderCalls();
 
-    antiTheft.StartupRestore();
+    // The next start.
+    AntiTheft next{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr}};
+    next.StartupRestore();
     EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
     EXPECT_EQ(std::vector<bool>{true}, screenSaver.switched);
     EXPECT_EQ("CtrlAltDel 1\nSwitching 1\nTaskbar 1\n", RecordedLockCalls());
