@@ -86,6 +86,7 @@ LRESULT PassWordVerify::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_HOTKEY:
         if (wParam == HotKeyId) {
+            TakeTypedKeys();
             OKFunc();
         }
         return 0;
@@ -157,6 +158,16 @@ void PassWordVerify::BringToFront()
 {
     SetForegroundWindow(Handle());
     textBox1.Focus();
+}
+
+void PassWordVerify::TakeTypedKeys()
+{
+    // Translating a key posts its character, which the next round picks up.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 void PassWordVerify::OKFunc()

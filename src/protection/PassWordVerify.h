@@ -69,6 +69,9 @@ private:
     void AdaptLayout();
     void ShowBlockScreens();
     void BringToFront();
+    // The hot key is posted the moment Enter is pressed, ahead of the keys typed just
+    // before it that still wait in the queue: those reach the password box first.
+    static void TakeTypedKeys();
     void OKFunc();
     void WrongPassword();
     void timer1_Tick();
