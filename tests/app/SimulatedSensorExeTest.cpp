@@ -3,6 +3,7 @@
 #include "platform/SettingsStore.h"
 #include "app/TremorlinkProcess.h"
 #include "platform/Handles.h"
+#include "app/SensorTool.h"
 #include "app/SimulatedProvider.h"
 
 #include <windows.h>
@@ -19,16 +20,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Removes the program's settings key of this test prefix at the end of a test, so that
-// the next start finds the first-start values again.
-class SettingsKeyRemover {
-public:
-    SettingsKeyRemover() = default;
-    SettingsKeyRemover(const SettingsKeyRemover&) = delete;
-    SettingsKeyRemover& operator=(const SettingsKeyRemover&) = delete;
-    ~SettingsKeyRemover() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink"); }
-};
+using testsupport::HasLine;
+using testsupport::CountLines;
+using testsupport::RunSensorTool;
+using testsupport::SettingsKeyRemover;
 using testsupport::SimulatedProviderInPlace;
+using testsupport::ToolRun;
 using testsupport::StartTremorlink;
 using testsupport::UnderWine;
 using testsupport::WaitForExit;
@@ -42,41 +39,6 @@ constexpr DWORD Usage = 3;
 
 constexpr char Subscription[] = R"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
 
-struct ToolRun {
-    DWORD exitCode;
-    std::string output; // standard output and standard error together
-};
-
-// TremorlinkSensor.exe with these arguments, run to its end.
-ToolRun RunSensorTool(const std::string& arguments)
-{
-    std::wstring commandLine = L"\"" + WindowsPath(TREMORLINK_SENSOR_EXE) + L"\" ";
-    commandLine.append(arguments.begin(), arguments.end());
-    // Large enough for any answer, so that the tool never waits for the test to read.
-    const testsupport::PipedProcess tool = testsupport::StartPiped(commandLine, 1 << 16);
-    if (!tool.process) {
-        return {STILL_ACTIVE, {}};
-    }
-    ToolRun run{WaitForExit(tool.process.get()), {}};
-    char buffer[4096];
-    DWORD size = 0;
-    while (ReadFile(tool.output.get(), buffer, sizeof(buffer), &size, nullptr) && size > 0) {
-        run.output.append(buffer, size);
-    }
-    return run;
-}
-
-int CountLines(const std::string& text, const std::string& line)
-{
-    int count = 0;
-    std::istringstream lines(text);
-    for (std::string candidate; std::getline(lines, candidate);) {
-        count += candidate == line ? 1 : 0;
-    }
-    return count;
-}
-
-bool HasLine(const std::string& text, const std::string& line) { return CountLines(text, line) > 0; }
 
 // When the first line of the provider's timeline with this text happened: the tool shows
 // each line as "5080 ms GSensorEvent uShock=0x501 delivered".

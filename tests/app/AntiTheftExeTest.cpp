@@ -1,0 +1,288 @@
+// Anti-theft on the real Tremorlink.exe of this build, with the simulated G-sensor and the
+// simulated power library in place, driven as a person would: the tray menu, the
+// create-password dialog, the prompt over the blocking window, a movement, the password.
+#include "DialogInput.h"
+#include "PowerReport.h"
+#include "PowerStore.h"
+#include "app/SensorTool.h"
+#include "app/SimulatedPower.h"
+#include "app/SimulatedProvider.h"
+#include "app/TremorlinkProcess.h"
+#include "platform/Handles.h"
+#include "platform/SettingsStore.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using namespace testsupport;
+using namespace dialoginput;
+
+constexpr UINT TrayCallback = WM_APP + 1;
+constexpr UINT TrayIconId = 1;
+constexpr char PromptTitle[] = "Quen_Halden_PassWordVerify";
+const std::wstring Password = L"tl2026";
+
+const std::vector<std::string> AsItCame{"lid: stand by",
+                                        "power button: shut down",
+                                        "sleep button: stand by",
+                                        "password on resume: on",
+                                        "stand-by on AC: after 20 min",
+                                        "stand-by on DC: after 5 min",
+                                        "hibernation on AC: after 80 min",
+                                        "hibernation on DC: after 35 min",
+                                        "screen saver: on"};
+const std::vector<std::string> WhileArmed{"lid: do nothing",
+                                          "power button: do nothing",
+                                          "sleep button: do nothing",
+                                          "password on resume: off",
+                                          "stand-by on AC: after 20 min",
+                                          "stand-by on DC: after 20 min",
+                                          "hibernation on AC: never",
+                                          "hibernation on DC: never",
+                                          "screen saver: off"};
+
+std::vector<std::string> PowerNow()
+{
+    BOOL screenSaver = FALSE;
+    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &screenSaver, 0);
+    const std::optional<sim::PowerState> state = sim::ReadStoredPowerState();
+    return state ? sim::PowerReport(*state, screenSaver != FALSE) : std::vector<std::string>{"unreadable"};
+}
+
+bool WaitUntil(const std::function<bool()>& condition) { return PumpUntil(condition, 20s); }
+
+// The first child, at any depth, that satisfies the test.
+HWND FindChild(HWND parent, const std::function<bool(HWND)>& test)
+{
+    struct Search {
+        const std::function<bool(HWND)>* test;
+        HWND found;
+    } search{&test, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if ((*s->test)(child)) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::vector<HWND> EditsOf(HWND window)
+{
+    std::vector<HWND> edits;
+    for (HWND edit = FindChild(window, [](HWND w) { return _wcsicmp(ClassOf(w).c_str(), L"Edit") == 0; });
+         edit != nullptr;
+         edit = FindChild(window, [&](HWND w) {
+             return _wcsicmp(ClassOf(w).c_str(), L"Edit") == 0 &&
+                    std::find(edits.begin(), edits.end(), w) == edits.end() && w != edit;
+         })) {
+        edits.push_back(edit);
+        if (edits.size() > 8) {
+            break;
+        }
+    }
+    return edits;
+}
+
+// What the lock library's journal holds: one value for each thing it changed and has not
+// given back yet.
+DWORD JournalEntries()
+{
+    tl::unique_hkey journal;
+    DWORD values = 0;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink\\WinLock", 0, KEY_READ | KEY_WOW64_64KEY,
+                      journal.put()) == ERROR_SUCCESS) {
+        RegQueryInfoKeyW(journal.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                         nullptr, nullptr, nullptr);
+    }
+    return values;
+}
+
+void ClickOn(HWND window)
+{
+    MoveTo(CentreOf(window));
+    Press();
+    Release();
+}
+
+void TypeText(const std::wstring& text)
+{
+    for (const wchar_t c : text) {
+        Stroke(LOBYTE(VkKeyScanW(c)));
+    }
+}
+
+class AntiTheftExe : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!UnderWine()) {
+            GTEST_SKIP() << "changes the prefix's settings and power library";
+        }
+        provider.emplace();
+        power.emplace();
+        removeSettings.emplace();
+        ASSERT_TRUE(provider->InPlace());
+        ASSERT_TRUE(power->InPlace());
+    }
+
+    // The program goes before the power library it holds is taken out of the prefix.
+    void TearDown() override { EndIfRunning(program.get()); }
+
+    HWND Start()
+    {
+        program = StartTremorlink();
+        const HWND window = WaitForMainWindow(program.get());
+        EXPECT_NE(nullptr, window);
+        return window;
+    }
+
+    // Right-click on the tray icon and the menu's second item, Anti-Theft.
+    static void ChooseAntiTheft(HWND mainWindow)
+    {
+        PostMessageW(mainWindow, TrayCallback, TrayIconId, WM_RBUTTONUP);
+        ASSERT_TRUE(WaitUntil([] {
+            const HWND menu = FindWindowW(L"#32768", nullptr);
+            return menu != nullptr && IsWindowVisible(menu);
+        })) << "no tray menu";
+        Stroke(VK_DOWN);
+        Stroke(VK_DOWN);
+        Stroke(VK_RETURN);
+    }
+
+    static HWND WaitForPrompt()
+    {
+        HWND prompt = nullptr;
+        WaitUntil([&] {
+            prompt = FindWindowA(nullptr, PromptTitle);
+            return prompt != nullptr && IsWindowVisible(prompt);
+        });
+        return prompt;
+    }
+
+    // The prompt's message: the label that shows one of its texts.
+    static std::wstring MessageOf(HWND prompt)
+    {
+        const HWND label = FindChild(prompt, [](HWND w) {
+            const std::wstring text = TextOf(w);
+            return text.starts_with(L"Please enter password") || text.starts_with(L"Unauthorized removed") ||
+                   text == L"The password is incorrect";
+        });
+        return label != nullptr ? TextOf(label) : std::wstring();
+    }
+
+    static void EnterPassword(HWND prompt, const std::wstring& text)
+    {
+        SetForegroundWindow(prompt);
+        TypeText(text);
+        Stroke(VK_RETURN);
+    }
+
+    std::optional<SimulatedProviderInPlace> provider;
+    std::optional<SimulatedPowerInPlace> power;
+    std::optional<SettingsKeyRemover> removeSettings;
+    tl::unique_handle program;
+};
+
+TEST_F(AntiTheftExe, ArmedFromTheTrayAndDisarmedOnlyByThePassword)
+{
+    ASSERT_EQ(AsItCame, PowerNow());
+    const HWND mainWindow = Start();
+    ASSERT_NE(nullptr, mainWindow);
+
+    // First use: the create-password dialog asks for the password twice.
+    ChooseAntiTheft(mainWindow);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        dialog = FindWindowA(nullptr, "Quen_SetPW");
+        return dialog != nullptr && IsWindowVisible(dialog);
+    }));
+    const std::vector<HWND> boxes = EditsOf(dialog);
+    ASSERT_EQ(2u, boxes.size());
+    for (const HWND box : boxes) {
+        ClickOn(box);
+        TypeText(Password);
+    }
+    ClickOn(FindChild(dialog, [](HWND w) { return TextOf(w) == L"OK"; }));
+
+    // Armed at once: the blocking window and the prompt, the settings overridden.
+    const HWND prompt = WaitForPrompt();
+    ASSERT_NE(nullptr, prompt);
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "blockscreen"));
+    EXPECT_EQ(L"Please enter password to disable Anti-Theft", MessageOf(prompt));
+    EXPECT_EQ(WhileArmed, PowerNow());
+    EXPECT_EQ(1, SettingsStore().Read(Setting::NotebookProtectionEnabled));
+
+    // A movement turns the message into the alarm, and the provider sounds.
+    ASSERT_EQ(0u, RunSensorTool("move").exitCode);
+    EXPECT_TRUE(WaitUntil([&] { return MessageOf(prompt).starts_with(L"Unauthorized removed"); }));
+    EXPECT_TRUE(HasLine(RunSensorTool("log").output, "alarm sounding"));
+
+    // A wrong password changes nothing but the message.
+    EnterPassword(prompt, L"wrong1");
+    EXPECT_TRUE(WaitUntil([&] { return MessageOf(prompt) == L"The password is incorrect"; }));
+    EXPECT_TRUE(IsWindow(prompt));
+    EXPECT_EQ(WhileArmed, PowerNow());
+
+    EnterPassword(prompt, Password);
+    EXPECT_TRUE(WaitUntil([&] { return FindWindowA(nullptr, PromptTitle) == nullptr; }));
+    EXPECT_TRUE(WaitUntil([] { return SettingsStore().Read(Setting::NotebookProtectionEnabled) == 0; }));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "blockscreen"));
+    EXPECT_EQ(AsItCame, PowerNow());
+    EXPECT_TRUE(HasLine(RunSensorTool("log").output, "alarm stopped"));
+}
+
+TEST_F(AntiTheftExe, AStartAfterAKillWhileArmedPutsEverythingBack)
+{
+    SettingsStore().WriteUserPassword(L"0123456789ABCDEF0123456789ABCDEF01234567");
+    ChooseAntiTheft(Start());
+    ASSERT_NE(nullptr, WaitForPrompt());
+    ASSERT_EQ(WhileArmed, PowerNow());
+    EndIfRunning(program.get());
+    EXPECT_EQ(1, SettingsStore().Read(Setting::NotebookProtectionEnabled));
+    EXPECT_EQ(WhileArmed, PowerNow()) << "nothing is put back until the next start";
+    EXPECT_LT(0u, JournalEntries()) << "the killed program left the input locked";
+
+    Start();
+    EXPECT_TRUE(WaitUntil([] { return SettingsStore().Read(Setting::NotebookProtectionEnabled) == 0; }));
+    // Only the hibernation time is kept across the end of a process: the battery side's
+    // own times are those of the mains side again.
+    std::vector<std::string> restored = AsItCame;
+    restored[5] = "stand-by on DC: after 20 min";
+    restored[7] = "hibernation on DC: after 80 min";
+    EXPECT_EQ(restored, PowerNow());
+    EXPECT_EQ(0u, JournalEntries()) << "the input is given back";
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, PromptTitle)) << "never armed again at start";
+}
+
+} // namespace
