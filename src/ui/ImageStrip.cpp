@@ -21,30 +21,77 @@ DWORD ColourCount(const BITMAPINFOHEADER& header) noexcept
     return header.biClrUsed != 0 ? header.biClrUsed : 256;
 }
 
-// The resource's header, which the colour table and the pixels follow; only uncompressed
-// bottom-up bitmaps, the kinds that tools/make_artwork writes: 24- and 32-bit without a
-// colour table, 8-bit with one.
+// The resource's header, which the colour table and the pixels follow; only bottom-up
+// bitmaps of the kinds that tools/make_artwork writes: 24- and 32-bit uncompressed without
+// a colour table, 8-bit run-length encoded (RLE8) with one.
 const BITMAPINFOHEADER* BitmapResource(int resourceId) noexcept
 {
     const HMODULE module = GetModuleHandleW(nullptr);
     const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(resourceId), RT_BITMAP);
     const HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
     const auto* header = static_cast<const BITMAPINFOHEADER*>(loaded != nullptr ? LockResource(loaded) : nullptr);
-    if (header == nullptr || SizeofResource(module, resource) < sizeof(BITMAPINFOHEADER) ||
-        header->biCompression != BI_RGB || header->biWidth <= 0 || header->biHeight <= 0) {
+    if (header == nullptr || SizeofResource(module, resource) < sizeof(BITMAPINFOHEADER) || header->biWidth <= 0 ||
+        header->biHeight <= 0) {
         return nullptr;
     }
-    const bool trueColour = (header->biBitCount == 24 || header->biBitCount == 32) && header->biClrUsed == 0;
-    const bool paletted = header->biBitCount == 8 && header->biClrUsed <= 256;
+    const bool trueColour = (header->biBitCount == 24 || header->biBitCount == 32) && header->biClrUsed == 0 &&
+                            header->biCompression == BI_RGB;
+    const bool paletted = header->biBitCount == 8 && header->biClrUsed <= 256 && header->biCompression == BI_RLE8;
     if (!trueColour && !paletted) {
         return nullptr;
     }
     const DWORD stride = (static_cast<DWORD>(header->biWidth) * header->biBitCount + 31) / 32 * 4;
-    if (SizeofResource(module, resource) <
-        header->biSize + ColourCount(*header) * sizeof(RGBQUAD) + stride * static_cast<DWORD>(header->biHeight)) {
+    const DWORD pixelBytes = paletted ? header->biSizeImage : stride * static_cast<DWORD>(header->biHeight);
+    if (SizeofResource(module, resource) < header->biSize + ColourCount(*header) * sizeof(RGBQUAD) + pixelBytes) {
         return nullptr;
     }
     return header;
+}
+
+// The colour indexes of an RLE8 bitmap, one byte each, bottom row first. Pixels that the
+// runs skip or that lie past a damaged run keep index 0.
+std::vector<std::uint8_t> ExpandRle8(const std::uint8_t* data, DWORD size, int width, int height)
+{
+    std::vector<std::uint8_t> indexes(static_cast<size_t>(width) * static_cast<size_t>(height));
+    int x = 0;
+    int y = 0;
+    const auto put = [&](std::uint8_t index) {
+        if (x < width && y < height) {
+            indexes[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = index;
+        }
+        ++x;
+    };
+    for (DWORD at = 0; at + 1 < size && y < height;) {
+        const std::uint8_t count = data[at];
+        const std::uint8_t value = data[at + 1];
+        at += 2;
+        if (count != 0) {
+            for (int i = 0; i < count; ++i) {
+                put(value);
+            }
+        } else if (value == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) { // end of bitmap
+            break;
+        } else if (value == 2) { // move right and up
+            if (at + 1 >= size) {
+                break;
+            }
+            x += data[at];
+            y += data[at + 1];
+            at += 2;
+        } else { // that many indexes as they are, padded to an even count
+            if (at + value > size) {
+                break;
+            }
+            for (int i = 0; i < value; ++i) {
+                put(data[at + static_cast<DWORD>(i)]);
+            }
+            at += value + (value & 1U);
+        }
+    }
+    return indexes;
 }
 
 // Top-down premultiplied pixels, four floats each (blue, green, red, alpha).
@@ -58,11 +105,17 @@ Pixels Decode(const BITMAPINFOHEADER& header)
 {
     Pixels pixels{header.biWidth, header.biHeight, {}};
     pixels.values.resize(static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height) * 4);
-    const DWORD stride = (static_cast<DWORD>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+    DWORD stride = (static_cast<DWORD>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
     const auto* table =
         reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const std::uint8_t*>(&header) + header.biSize);
     const DWORD colours = ColourCount(header);
     const auto* source = reinterpret_cast<const std::uint8_t*>(table + colours);
+    std::vector<std::uint8_t> expanded;
+    if (header.biCompression == BI_RLE8) {
+        expanded = ExpandRle8(source, header.biSizeImage, pixels.width, pixels.height);
+        source = expanded.data();
+        stride = static_cast<DWORD>(pixels.width);
+    }
     float* target = pixels.values.data();
     for (int row = 0; row < pixels.height; ++row) {
         const std::uint8_t* in = source + static_cast<DWORD>(pixels.height - 1 - row) * stride;
