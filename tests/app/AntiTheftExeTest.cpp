@@ -62,25 +62,25 @@ std::vector<std::string> PowerNow()
 
 bool WaitUntil(const std::function<bool()>& condition) { return PumpUntil(condition, 20s); }
 
-// The first child, at any depth, that satisfies the test.
+BOOL CALLBACK CollectChild(HWND child, LPARAM children) noexcept
+{
+    reinterpret_cast<std::vector<HWND>*>(children)->push_back(child);
+    return TRUE;
+}
+
+// Every child, at any depth.
+std::vector<HWND> ChildrenOf(HWND parent)
+{
+    std::vector<HWND> children;
+    EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
 HWND FindChild(HWND parent, const std::function<bool(HWND)>& test)
 {
-    struct Search {
-        const std::function<bool(HWND)>* test;
-        HWND found;
-    } search{&test, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if ((*s->test)(child)) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> children = ChildrenOf(parent);
+    const auto found = std::find_if(children.begin(), children.end(), test);
+    return found != children.end() ? *found : nullptr;
 }
 
 std::wstring TextOf(HWND window)
@@ -90,27 +90,14 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
 std::vector<HWND> EditsOf(HWND window)
 {
-    std::vector<HWND> edits;
-    for (HWND edit = FindChild(window, [](HWND w) { return _wcsicmp(ClassOf(w).c_str(), L"Edit") == 0; });
-         edit != nullptr;
-         edit = FindChild(window, [&](HWND w) {
-             return _wcsicmp(ClassOf(w).c_str(), L"Edit") == 0 &&
-                    std::find(edits.begin(), edits.end(), w) == edits.end() && w != edit;
-         })) {
-        edits.push_back(edit);
-        if (edits.size() > 8) {
-            break;
-        }
-    }
+    std::vector<HWND> edits = ChildrenOf(window);
+    std::erase_if(edits, [](HWND child) {
+        wchar_t name[8] = {};
+        GetClassNameW(child, name, 8);
+        return _wcsicmp(name, L"Edit") != 0;
+    });
     return edits;
 }
 
