@@ -145,6 +145,45 @@ template <typename Bits> void SetBits(Bits& field, Bits bits, bool on) noexcept
     field = on ? field | bits : field & ~bits;
 }
 
+// One side of a scheme says "stand by after t, then hibernate after a further d" as the
+// idle action stand-by, the idle timeout t and the hibernation delay d, and "hibernate
+// after t" as the idle action hibernate, the idle timeout t and no delay.
+std::uint32_t StandbyMinutes(ULONG idle, const POWER_ACTION_POLICY& action, ULONG delay) noexcept
+{
+    if (idle != 0 && delay == 0 && ActionNumber(action) != PowerActionSleep) {
+        return 0;
+    }
+    return Minutes(idle);
+}
+
+std::uint32_t HibernationMinutes(ULONG idle, const POWER_ACTION_POLICY& action, ULONG delay) noexcept
+{
+    if (idle != 0 && delay == 0) {
+        return ActionNumber(action) == PowerActionSleep ? 0 : Minutes(idle);
+    }
+    // Each part in whole minutes, as HibernationDelay splits the total.
+    return Minutes(delay) + Minutes(idle);
+}
+
+// One side's delay for hibernation a total of that many minutes after idleness begins.
+// A side without idle action is made to hibernate directly instead.
+ULONG HibernationDelay(ULONG& idle, POWER_ACTION_POLICY& action, std::uint32_t minutes) noexcept
+{
+    if (minutes == 0) {
+        return 0;
+    }
+    if (idle == 0) {
+        idle = Seconds(minutes);
+        SetActionNumber(action, PowerActionHibernate);
+        return 0;
+    }
+    // A total below the stand-by time means stand-by was made later by other means since
+    // the total was read. Hibernation then follows stand-by as soon as a timer in minutes
+    // can say, rather than not at all.
+    const std::uint32_t standby = Minutes(idle);
+    return minutes >= standby ? Seconds(minutes - standby) : SecondsPerMinute;
+}
+
 constexpr ULONG PasswordLogonFlag = EnablePasswordLogon;
 constexpr ULONG TrayIconFlag = EnableSysTrayBatteryMeter;
 
@@ -283,16 +322,14 @@ bool PwrScheme::GetSystemTrayIconFlag() const { return (m_global.user.GlobalFlag
 
 void PwrScheme::SetSystemTrayIconFlag(bool on) { SetBits(m_global.user.GlobalFlags, TrayIconFlag, on); }
 
-// The scheme says "stand by after t, then hibernate after a further d" as the idle action
-// stand-by, the idle timeout t and the hibernation delay d, and "hibernate after t" as the
-// idle action hibernate, the idle timeout t and no delay.
 std::uint32_t PwrScheme::GetStandbyTimer() const
 {
-    const std::uint32_t idle = m_scheme.user.IdleTimeoutAc;
-    if (idle != 0 && m_scheme.mach.DozeS4TimeoutAc == 0 && ActionNumber(m_scheme.user.IdleAc) != PowerActionSleep) {
-        return 0;
-    }
-    return Minutes(idle);
+    return StandbyMinutes(m_scheme.user.IdleTimeoutAc, m_scheme.user.IdleAc, m_scheme.mach.DozeS4TimeoutAc);
+}
+
+std::uint32_t PwrScheme::GetStandbyTimerDc() const
+{
+    return StandbyMinutes(m_scheme.user.IdleTimeoutDc, m_scheme.user.IdleDc, m_scheme.mach.DozeS4TimeoutDc);
 }
 
 bool PwrScheme::SetStandbyTimer(std::uint32_t minutes)
@@ -309,30 +346,22 @@ bool PwrScheme::SetStandbyTimer(std::uint32_t minutes)
 
 std::uint32_t PwrScheme::GetHibernationTimer() const
 {
-    const std::uint32_t idle = m_scheme.user.IdleTimeoutAc;
-    const std::uint32_t delay = m_scheme.mach.DozeS4TimeoutAc;
-    if (idle != 0 && delay == 0) {
-        return ActionNumber(m_scheme.user.IdleAc) == PowerActionSleep ? 0 : Minutes(idle);
-    }
-    // Each part in whole minutes, as SetHibernationTimer splits the total.
-    return Minutes(delay) + Minutes(idle);
+    return HibernationMinutes(m_scheme.user.IdleTimeoutAc, m_scheme.user.IdleAc, m_scheme.mach.DozeS4TimeoutAc);
+}
+
+std::uint32_t PwrScheme::GetHibernationTimerDc() const
+{
+    return HibernationMinutes(m_scheme.user.IdleTimeoutDc, m_scheme.user.IdleDc, m_scheme.mach.DozeS4TimeoutDc);
 }
 
 bool PwrScheme::SetHibernationTimer(std::uint32_t minutes)
 {
-    const std::uint32_t standby = Minutes(m_scheme.user.IdleTimeoutAc);
     // 0 minutes: no hibernation after stand-by, and the idle action stays as it is.
-    std::uint32_t delay = 0;
-    if (minutes != 0 && m_scheme.user.IdleTimeoutAc == 0) {
-        m_scheme.user.IdleTimeoutAc = Seconds(minutes);
-        m_scheme.user.IdleTimeoutDc = Seconds(minutes);
-        SetActionNumber(m_scheme.user.IdleAc, PowerActionHibernate);
+    const bool idle = m_scheme.user.IdleTimeoutAc != 0;
+    const ULONG delay = HibernationDelay(m_scheme.user.IdleTimeoutAc, m_scheme.user.IdleAc, minutes);
+    if (minutes != 0 && !idle) {
+        m_scheme.user.IdleTimeoutDc = m_scheme.user.IdleTimeoutAc;
         SetActionNumber(m_scheme.user.IdleDc, PowerActionHibernate);
-    } else if (minutes != 0) {
-        // A total below the stand-by time means stand-by was made later by other means since
-        // the total was read. Hibernation then follows stand-by as soon as a timer in minutes
-        // can say, rather than not at all.
-        delay = minutes >= standby ? Seconds(minutes - standby) : SecondsPerMinute;
     }
     // Asked only now: a scheme saved with hibernation as its idle action gets it back even
     // while the platform does not allow hibernation, as it was before.
@@ -342,6 +371,21 @@ bool PwrScheme::SetHibernationTimer(std::uint32_t minutes)
     m_scheme.mach.DozeS4TimeoutAc = delay;
     m_scheme.mach.DozeS4TimeoutDc = delay;
     return true;
+}
+
+bool PwrScheme::SetBatteryTimers(std::uint32_t standby, std::uint32_t hibernation)
+{
+    const bool standbyAllowed = m_library.IsPwrSuspendAllowed();
+    if (standbyAllowed) {
+        m_scheme.user.IdleTimeoutDc = Seconds(standby);
+        SetActionNumber(m_scheme.user.IdleDc, PowerActionSleep);
+    }
+    const ULONG delay = HibernationDelay(m_scheme.user.IdleTimeoutDc, m_scheme.user.IdleDc, hibernation);
+    if (!m_library.IsPwrHibernateAllowed()) {
+        return false;
+    }
+    m_scheme.mach.DozeS4TimeoutDc = delay;
+    return standbyAllowed;
 }
 
 std::uint32_t PwrScheme::GetMonitorTimer() const { return Minutes(m_scheme.user.VideoTimeoutAc); }

@@ -74,6 +74,14 @@ public:
     // hibernation the idle action. False when the platform does not allow hibernation: the
     // delay then stays as it is, while the idle action is made all the same.
     bool SetHibernationTimer(std::uint32_t minutes);
+    // The battery side's stand-by and hibernation minutes, read as the getters above read
+    // the mains side's.
+    std::uint32_t GetStandbyTimerDc() const;
+    std::uint32_t GetHibernationTimerDc() const;
+    // Puts back the battery side alone, which the setters above set from one time for both
+    // sides: stand-by (where allowed), then hibernation as SetHibernationTimer makes it.
+    // False when the platform allows either not.
+    bool SetBatteryTimers(std::uint32_t standby, std::uint32_t hibernation);
     std::uint32_t GetMonitorTimer() const;
     bool SetMonitorTimer(std::uint32_t minutes);
     std::uint32_t GetHddTimer() const;

@@ -31,13 +31,21 @@ const wchar_t* SettingsStore::ValueName(Setting setting) noexcept
     case Setting::SleepButton: return L"SleepButton";
     case Setting::EnablePassword: return L"EnablePassword";
     case Setting::HibernationTimer: return L"HibernationTimer";
+    case Setting::StandbyTimerDc: return L"StandbyTimerDc";
+    case Setting::HibernationTimerDc: return L"HibernationTimerDc";
     }
     return L"";
 }
 
 int SettingsStore::FirstStartValue(Setting setting) noexcept
 {
-    return setting == Setting::HddProtectionEnabled ? 1 : 0;
+    switch (setting) {
+    case Setting::HddProtectionEnabled: return 1;
+    // Missing where an older armed run saved only the mains side: nothing to put back.
+    case Setting::StandbyTimerDc:
+    case Setting::HibernationTimerDc: return -1;
+    default: return 0;
+    }
 }
 
 tl::unique_hkey SettingsStore::Open() const

@@ -1,11 +1,11 @@
 #pragma once
-// The program's settings: one registry key with seven DWORD values and the string value
+// The program's settings: one registry key with nine DWORD values and the string value
 // UserPassword. The key is opened for every access and nothing is cached, so a value
 // written by one window is what the next reader sees.
 //
 // A missing key or value, or a value of another type, reads as its first-start value
-// (HddProtectionEnabled 1, every other number 0, UserPassword empty); a write creates
-// what is missing.
+// (HddProtectionEnabled 1, the battery side's timers -1 for "not saved", every other
+// number 0, UserPassword empty); a write creates what is missing.
 #include "platform/Handles.h"
 
 #include <windows.h>
@@ -20,6 +20,10 @@ enum class Setting {
     SleepButton,
     EnablePassword,
     HibernationTimer,
+    // The battery side's stand-by and hibernation minutes before arming, which the timers
+    // above, read from the mains side, do not tell.
+    StandbyTimerDc,
+    HibernationTimerDc,
 };
 
 class SettingsStore {

@@ -119,6 +119,11 @@ void AntiTheft::SaveAndOverrideScheme(PwrScheme& scheme)
     const std::uint32_t standby = scheme.GetStandbyTimer();
     const std::uint32_t hibernation = scheme.GetHibernationTimer();
     m_world.settings.Write(Setting::HibernationTimer, read ? static_cast<int>(hibernation) : NotRead);
+    // Both sides are overridden from the mains side's times; the battery side's own are
+    // needed to put it back after an armed end.
+    m_world.settings.Write(Setting::StandbyTimerDc, read ? static_cast<int>(scheme.GetStandbyTimerDc()) : NotRead);
+    m_world.settings.Write(Setting::HibernationTimerDc,
+                           read ? static_cast<int>(scheme.GetHibernationTimerDc()) : NotRead);
 
     Ignore(scheme.SetStandbyTimer(standby));
     Ignore(scheme.SetHibernationTimer(0));
@@ -149,5 +154,10 @@ void AntiTheft::RestoreScheme(PwrScheme& scheme)
         return;
     }
     Ignore(scheme.SetHibernationTimer(static_cast<std::uint32_t>(hibernation)));
+    const int standbyDc = m_world.settings.Read(Setting::StandbyTimerDc);
+    const int hibernationDc = m_world.settings.Read(Setting::HibernationTimerDc);
+    if (standbyDc != NotRead && hibernationDc != NotRead) {
+        Ignore(scheme.SetBatteryTimers(static_cast<std::uint32_t>(standbyDc), static_cast<std::uint32_t>(hibernationDc)));
+    }
     Ignore(scheme.ActivateScheme(true));
 }

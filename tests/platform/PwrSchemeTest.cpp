@@ -372,6 +372,37 @@ TEST_F(PwrSchemeTest, HibernationTimerSetsTheDelayAfterStandbyOrHibernatesDirect
 
 // Anti-theft keeps the stand-by time, switches hibernation off while armed and puts the
 // saved total back when disarmed, each time on a fresh object.
+TEST_F(PwrSchemeTest, TheBatterySideIsReadAndPutBackOnItsOwn)
+{
+    struct Case {
+        Shape shape;
+        std::uint32_t standby;
+        std::uint32_t hibernation;
+    };
+    for (const Case& row : {Case{NoIdleAction, 0, 0}, Case{StandbyOnly, 10, 0}, Case{StandbyThenHibernation, 10, 40},
+                            Case{HibernationOnly, 0, 20}}) {
+        SCOPED_TRACE(row.shape.name);
+        POWER_POLICY policy = SampleScheme(HibernationOnly);
+        policy.user.IdleDc = Policy(row.shape.idleAction, 0x3, 0x4);
+        policy.user.IdleTimeoutDc = row.shape.idleSeconds;
+        policy.mach.DozeS4TimeoutDc = row.shape.delaySeconds;
+        PutActive(policy);
+        PwrScheme scheme = Fresh();
+        ASSERT_TRUE(scheme.InitScheme(ActiveIndex));
+        EXPECT_EQ(row.standby, scheme.GetStandbyTimerDc());
+        EXPECT_EQ(row.hibernation, scheme.GetHibernationTimerDc());
+
+        // Both sides set from the mains side's times, then the battery side put back.
+        scheme.SetStandbyTimer(5);
+        scheme.SetHibernationTimer(0);
+        ASSERT_TRUE(scheme.SetBatteryTimers(row.standby, row.hibernation));
+        EXPECT_EQ(row.standby, scheme.GetStandbyTimerDc());
+        EXPECT_EQ(row.hibernation, scheme.GetHibernationTimerDc());
+        EXPECT_EQ(5u, scheme.GetStandbyTimer()) << "the mains side stays as it is";
+        EXPECT_EQ(0u, scheme.GetHibernationTimer());
+    }
+}
+
 TEST_F(PwrSchemeTest, TimerPairsSurviveArmingAndDisarmingInEachShape)
 {
     const struct {

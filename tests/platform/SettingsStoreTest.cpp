@@ -23,6 +23,8 @@ constexpr NamedSetting AllSettings[] = {
     {Setting::SleepButton, L"SleepButton"},
     {Setting::EnablePassword, L"EnablePassword"},
     {Setting::HibernationTimer, L"HibernationTimer"},
+    {Setting::StandbyTimerDc, L"StandbyTimerDc"},
+    {Setting::HibernationTimerDc, L"HibernationTimerDc"},
 };
 constexpr size_t SettingCount = std::size(AllSettings);
 
@@ -45,11 +47,11 @@ TEST(SettingsStore, EveryValueRoundTrips)
 
     // Each round gives every setting a value of its own, and each a new one, so that two
     // settings sharing a registry value would read back each other's.
-    const int rounds[][SettingCount] = {{0, 1, 2, 3, 4, 5, 6},
-                                        {1, 0, -1, 180, INT_MAX, INT_MIN, 5},
-                                        {INT_MIN, INT_MAX, 0, -1, 1, 2, 180},
-                                        {7, 6, 5, 4, 3, 1, 2},
-                                        {-1, 180, INT_MIN, 0, 2, INT_MAX, 1}};
+    const int rounds[][SettingCount] = {{0, 1, 2, 3, 4, 5, 6, 7, 8},
+                                        {1, 0, -1, 180, INT_MAX, INT_MIN, 5, 9, 10},
+                                        {INT_MIN, INT_MAX, 0, -1, 1, 2, 180, 11, 12},
+                                        {7, 6, 5, 4, 3, 1, 2, 0, -1},
+                                        {-1, 180, INT_MIN, 0, 2, INT_MAX, 1, 13, 14}};
     for (const auto& values : rounds) {
         for (size_t index = 0; index < SettingCount; ++index) {
             ASSERT_TRUE(store.Write(AllSettings[index].setting, values[index])) << AllSettings[index].name;
@@ -102,11 +104,9 @@ TEST(SettingsStore, MissingKeyReadsFirstStartValuesAndAWriteCreatesIt)
     testsupport::TestSettingsKey key;
     const SettingsStore store = key.Store();
 
-    EXPECT_EQ(1, store.Read(Setting::HddProtectionEnabled));
     for (const auto& [setting, name] : AllSettings) {
-        if (setting != Setting::HddProtectionEnabled) {
-            EXPECT_EQ(0, store.Read(setting)) << name;
-        }
+        const bool batteryTimer = setting == Setting::StandbyTimerDc || setting == Setting::HibernationTimerDc;
+        EXPECT_EQ(setting == Setting::HddProtectionEnabled ? 1 : batteryTimer ? -1 : 0, store.Read(setting)) << name;
     }
     EXPECT_EQ(L"", store.ReadUserPassword());
     EXPECT_FALSE(key.Exists()) << "reading must not create the key";

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -286,6 +287,12 @@ TEST_F(AntiTheftTest, AnArmedEndIsPutBackAtTheNextStartWithTheInputGivenBack)
     EXPECT_EQ(nullptr, GetModuleHandleW(L"WinLock.dll"));
 
     // The program ends while the prompt is up: it stays armed, as after a power loss.
+    const auto batterySide = [&] {
+        PwrScheme scheme(library.Functions());
+        EXPECT_TRUE(scheme.InitScheme(ActiveIndex));
+        return std::pair(scheme.GetStandbyTimerDc(), scheme.GetHibernationTimerDc());
+    };
+    const auto batteryBefore = batterySide();
     dialogs.unlocked = false;
     Arm();
     EXPECT_EQ((Power{0, 0, 0, false, 10, 0}), PowerNow());
@@ -300,6 +307,7 @@ TEST_F(AntiTheftTest, AnArmedEndIsPutBackAtTheNextStartWithTheInputGivenBack)
     AntiTheft next{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr}};
     next.StartupRestore();
     EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
+    EXPECT_EQ(batteryBefore, batterySide());
     EXPECT_EQ(std::vector<bool>{true}, screenSaver.switched);
     EXPECT_EQ("CtrlAltDel 1\nSwitching 1\nTaskbar 1\n", RecordedLockCalls());
     EXPECT_EQ(0, settings.Read(Setting::NotebookProtectionEnabled));
@@ -317,6 +325,8 @@ TEST_F(AntiTheftTest, SettingsThatCouldNotBeReadAreNeverPutBackAsDoNothing)
     dialogs.whileArmed = [&] {
         const int notRead = AntiTheft::NotRead;
         EXPECT_EQ((Saved{notRead, notRead, notRead, notRead, notRead, 1}), SavedNow());
+        EXPECT_EQ(notRead, settings.Read(Setting::StandbyTimerDc));
+        EXPECT_EQ(notRead, settings.Read(Setting::HibernationTimerDc));
     };
     Arm();
     EXPECT_TRUE(library.Writes().empty());
