@@ -157,7 +157,8 @@ void AntiTheft::RestoreScheme(PwrScheme& scheme)
     const int standbyDc = m_world.settings.Read(Setting::StandbyTimerDc);
     const int hibernationDc = m_world.settings.Read(Setting::HibernationTimerDc);
     if (standbyDc != NotRead && hibernationDc != NotRead) {
-        Ignore(scheme.SetBatteryTimers(static_cast<std::uint32_t>(standbyDc), static_cast<std::uint32_t>(hibernationDc)));
+        Ignore(
+            scheme.SetBatteryTimers(static_cast<std::uint32_t>(standbyDc), static_cast<std::uint32_t>(hibernationDc)));
     }
     Ignore(scheme.ActivateScheme(true));
 }

@@ -42,15 +42,10 @@ const std::vector<std::string> AsItCame{"lid: stand by",
                                         "hibernation on AC: after 80 min",
                                         "hibernation on DC: after 35 min",
                                         "screen saver: on"};
-const std::vector<std::string> WhileArmed{"lid: do nothing",
-                                          "power button: do nothing",
-                                          "sleep button: do nothing",
-                                          "password on resume: off",
-                                          "stand-by on AC: after 20 min",
-                                          "stand-by on DC: after 20 min",
-                                          "hibernation on AC: never",
-                                          "hibernation on DC: never",
-                                          "screen saver: off"};
+const std::vector<std::string> WhileArmed{
+    "lid: do nothing",          "power button: do nothing",     "sleep button: do nothing",
+    "password on resume: off",  "stand-by on AC: after 20 min", "stand-by on DC: after 20 min",
+    "hibernation on AC: never", "hibernation on DC: never",     "screen saver: off"};
 
 std::vector<std::string> PowerNow()
 {
@@ -109,8 +104,8 @@ DWORD JournalEntries()
     DWORD values = 0;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink\\WinLock", 0, KEY_READ | KEY_WOW64_64KEY,
                       journal.put()) == ERROR_SUCCESS) {
-        RegQueryInfoKeyW(journal.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
-                         nullptr, nullptr, nullptr);
+        RegQueryInfoKeyW(journal.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr);
     }
     return values;
 }

@@ -276,23 +276,23 @@ TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
     settingsKey.Store().WriteUserPassword(HaldenFunc().GetHashCode(L"abcd"));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
     Observed whileArmed;
-    Script script(
-        {{WaitFor([] {
-              const HWND prompt = FindWindowW(nullptr, PassWordVerify::Title);
-              return prompt != nullptr && IsWindowVisible(prompt);
-          })},
-         {Do([&] {
-             ClickTrayIcon(form, WM_RBUTTONUP);
-             whileArmed = observed;
-             SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
-             SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem5, 0);
-             PostMessageW(form.Handle(), WM_TL_SHOCK, 0, 0);
-         })},
-         {WaitFor([&] { return !shockState.sent.empty(); })},
-         // The menu took the focus: back into the password box, as a person would.
-         ClickAt([] { return CentreOf(PromptPasswordBox()); }),
-         {Type(L"abcd"), PressKey(VK_RETURN), WaitFor([] { return FindWindowW(nullptr, PassWordVerify::Title) == nullptr; })}},
-        [] { PostQuitMessage(0); });
+    Script script({{WaitFor([] {
+                       const HWND prompt = FindWindowW(nullptr, PassWordVerify::Title);
+                       return prompt != nullptr && IsWindowVisible(prompt);
+                   })},
+                   {Do([&] {
+                       ClickTrayIcon(form, WM_RBUTTONUP);
+                       whileArmed = observed;
+                       SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+                       SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem5, 0);
+                       PostMessageW(form.Handle(), WM_TL_SHOCK, 0, 0);
+                   })},
+                   {WaitFor([&] { return !shockState.sent.empty(); })},
+                   // The menu took the focus: back into the password box, as a person would.
+                   ClickAt([] { return CentreOf(PromptPasswordBox()); }),
+                   {Type(L"abcd"), PressKey(VK_RETURN),
+                    WaitFor([] { return FindWindowW(nullptr, PassWordVerify::Title) == nullptr; })}},
+                  [] { PostQuitMessage(0); });
     SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem2, 0);
     EXPECT_TRUE(script.Finish());
     SetDllDirectoryW(nullptr);

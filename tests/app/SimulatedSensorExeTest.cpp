@@ -20,13 +20,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-using testsupport::HasLine;
 using testsupport::CountLines;
+using testsupport::HasLine;
 using testsupport::RunSensorTool;
 using testsupport::SettingsKeyRemover;
 using testsupport::SimulatedProviderInPlace;
-using testsupport::ToolRun;
 using testsupport::StartTremorlink;
+using testsupport::ToolRun;
 using testsupport::UnderWine;
 using testsupport::WaitForExit;
 using testsupport::WaitForMainWindow;
@@ -38,7 +38,6 @@ constexpr DWORD Unreachable = 2;
 constexpr DWORD Usage = 3;
 
 constexpr char Subscription[] = R"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
-
 
 // When the first line of the provider's timeline with this text happened: the tool shows
 // each line as "5080 ms GSensorEvent uShock=0x501 delivered".

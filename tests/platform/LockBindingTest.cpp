@@ -13,8 +13,8 @@
 
 namespace {
 
-using testsupport::WindowsPath;
 using testsupport::RecordedLockCalls;
+using testsupport::WindowsPath;
 
 // The arming's order of locks, and the right password's order of unlocks.
 void LockAndUnlock(HaldenFunc& halden)

@@ -9,7 +9,10 @@
 
 namespace testsupport {
 
-inline POWER_ACTION_POLICY Policy(POWER_ACTION action, DWORD flags, DWORD eventCode) { return {action, flags, eventCode}; }
+inline POWER_ACTION_POLICY Policy(POWER_ACTION action, DWORD flags, DWORD eventCode)
+{
+    return {action, flags, eventCode};
+}
 
 // The bytes of [0, size) that differ, one line each; empty when there are none.
 inline std::string ByteDifferences(const char* part, const void* expected, const void* actual, std::size_t size)
@@ -31,7 +34,8 @@ inline std::string Differences(const GLOBAL_POWER_POLICY& expected, const GLOBAL
     return ByteDifferences("global", &expected, &actual, sizeof expected);
 }
 
-inline std::string Differences(const MACHINE_PROCESSOR_POWER_POLICY& expected, const MACHINE_PROCESSOR_POWER_POLICY& actual)
+inline std::string Differences(const MACHINE_PROCESSOR_POWER_POLICY& expected,
+                               const MACHINE_PROCESSOR_POWER_POLICY& actual)
 {
     return ByteDifferences("processor", &expected, &actual, sizeof expected);
 }
@@ -46,7 +50,7 @@ inline std::string Differences(const POWER_POLICY& expected, const POWER_POLICY&
 
 // Battery alarm i: action, notification bits and level of its own.
 inline constexpr POWER_ACTION AlarmActions[] = {PowerActionNone, PowerActionSleep, PowerActionHibernate,
-                                         PowerActionShutdownOff};
+                                                PowerActionShutdownOff};
 inline constexpr DWORD AlarmEventCodes[] = {0x1, 0x6, 0x80000003, 0x0};
 
 inline GLOBAL_POWER_POLICY SampleGlobal()

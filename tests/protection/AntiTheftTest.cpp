@@ -87,8 +87,8 @@ struct Power {
 
 void PrintTo(const Power& p, std::ostream* out)
 {
-    *out << "lid " << p.lid << ", power " << p.powerButton << ", sleep " << p.sleepButton << ", password "
-         << p.password << ", stand-by " << p.standby << ", hibernation " << p.hibernation;
+    *out << "lid " << p.lid << ", power " << p.powerButton << ", sleep " << p.sleepButton << ", password " << p.password
+         << ", stand-by " << p.standby << ", hibernation " << p.hibernation;
 }
 
 class AntiTheftTest : public ::testing::Test {
@@ -120,14 +120,14 @@ protected:
         PwrScheme scheme(library.Functions());
         EXPECT_TRUE(scheme.InitGlobalPolicy());
         EXPECT_TRUE(scheme.InitScheme(ActiveIndex));
-        return {scheme.GetCloseLidAction(), scheme.GetPowerButtonAction(), scheme.GetSleepButtonAction(),
-                scheme.GetPasswdLogonFlag(),   scheme.GetStandbyTimer(),      scheme.GetHibernationTimer()};
+        return {scheme.GetCloseLidAction(),  scheme.GetPowerButtonAction(), scheme.GetSleepButtonAction(),
+                scheme.GetPasswdLogonFlag(), scheme.GetStandbyTimer(),      scheme.GetHibernationTimer()};
     }
 
     Saved SavedNow() const
     {
-        return {settings.Read(Setting::CloseLid),       settings.Read(Setting::PowerButton),
-                settings.Read(Setting::SleepButton),    settings.Read(Setting::EnablePassword),
+        return {settings.Read(Setting::CloseLid),         settings.Read(Setting::PowerButton),
+                settings.Read(Setting::SleepButton),      settings.Read(Setting::EnablePassword),
                 settings.Read(Setting::HibernationTimer), settings.Read(Setting::NotebookProtectionEnabled)};
     }
 
@@ -204,12 +204,24 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
     // Lid codes that the lid's table does not name are kept as they are.
     const int lidShutDown = PwrScheme::OtherCodeBase + PowerActionShutdownOff;
     const Case cases[] = {
-        {"stand-by, then hibernation in total after 40 minutes", StandbyThenHibernation, true,
-         {1, 4, 3, true, 10, 40}, {1, 4, 3, 1, 40, 1}, {0, 0, 0, false, 10, 0}},
-        {"hibernation after 20 idle minutes, no stand-by", HibernationOnly, true,
-         {2, 1, 2, false, 0, 20}, {2, 1, 2, 0, 20, 1}, {0, 0, 0, false, 0, 0}},
-        {"a lid that shuts down, on a machine without stand-by", StandbyThenHibernation, false,
-         {lidShutDown, 0, 0, true, 10, 40}, {lidShutDown, 0, 0, 1, 40, 1}, {0, 0, 0, false, 10, 0}},
+        {"stand-by, then hibernation in total after 40 minutes",
+         StandbyThenHibernation,
+         true,
+         {1, 4, 3, true, 10, 40},
+         {1, 4, 3, 1, 40, 1},
+         {0, 0, 0, false, 10, 0}},
+        {"hibernation after 20 idle minutes, no stand-by",
+         HibernationOnly,
+         true,
+         {2, 1, 2, false, 0, 20},
+         {2, 1, 2, 0, 20, 1},
+         {0, 0, 0, false, 0, 0}},
+        {"a lid that shuts down, on a machine without stand-by",
+         StandbyThenHibernation,
+         false,
+         {lidShutDown, 0, 0, true, 10, 40},
+         {lidShutDown, 0, 0, 1, 40, 1},
+         {0, 0, 0, false, 10, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
