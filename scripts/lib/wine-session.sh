@@ -23,18 +23,7 @@ wine_session_start() {
     display_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
     _wine_session_xvfb=$!
-    local waited=0
-    while [ ! -s "$display_file" ] && [ $waited -lt 100 ]; do
-      sleep 0.1
-      waited=$((waited + 1))
-    done
-    if [ ! -s "$display_file" ]; then
-      echo "wine-session: Xvfb gave no display within 10 s" >&2
-      rm -f "$display_file"
-      return 1
-    fi
-    export DISPLAY=":$(head -n1 "$display_file")"
-    rm -f "$display_file"
+    _wine_session_use_display Xvfb "$display_file" || return 1
   fi
 
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -63,24 +52,31 @@ _wine_session_step() {
   fi
 }
 
-_wine_session_two_monitors() {
-  local display_file socket waited=0
-  display_file=$(mktemp)
-  socket=$(mktemp -u --suffix=.rfb)
-  Xvnc -displayfd 3 -geometry 2304x800 -depth 24 -SecurityTypes None -rfbport -1 -rfbunixpath "$socket" \
-    -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  _wine_session_xvfb=$!
+# _wine_session_use_display SERVER FILE: waits for the X server just started to write its
+# display number into FILE, then uses that display.
+_wine_session_use_display() {
+  local server=$1 display_file=$2 waited=0
   while [ ! -s "$display_file" ] && [ $waited -lt 100 ]; do
     sleep 0.1
     waited=$((waited + 1))
   done
   if [ ! -s "$display_file" ]; then
-    echo "wine-session: Xvnc gave no display within 10 s" >&2
+    echo "wine-session: $server gave no display within 10 s" >&2
     rm -f "$display_file"
     return 1
   fi
   export DISPLAY=":$(head -n1 "$display_file")"
   rm -f "$display_file"
+}
+
+_wine_session_two_monitors() {
+  local display_file socket
+  display_file=$(mktemp)
+  socket=$(mktemp -u --suffix=.rfb)
+  Xvnc -displayfd 3 -geometry 2304x800 -depth 24 -SecurityTypes None -rfbport -1 -rfbunixpath "$socket" \
+    -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  _wine_session_xvfb=$!
+  _wine_session_use_display Xvnc "$display_file" || return 1
   # Returns once the server has applied the layout.
   python3 "$(dirname "${BASH_SOURCE[0]}")/rfb-desktop-layout.py" "$socket" 2304 800 0,0,1024,768 1024,0,1280,800
 }

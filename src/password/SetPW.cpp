@@ -4,7 +4,6 @@
 #include "platform/PasswordDigest.h"
 #include "password/SetPWLayout.h"
 #include "password/WarningForm.h"
-#include "ui/Dpi.h"
 #include "ui/LanguageSelection.h"
 
 #include <string>
@@ -16,22 +15,10 @@ constexpr LONG SecondRow = 110;
 constexpr LONG BoxHeight = 18;
 constexpr std::size_t DigestLength = 40;
 
-RECT PushButtonAt(LONG left, LONG top) noexcept
-{
-    return {left, top, left + PictureButton::PushSize.cx, top + PictureButton::PushSize.cy};
-}
-
 // An auto-sized caption fits its text from its top-left corner on.
 RECT CaptionAt(LONG left, LONG top) noexcept { return {left, top, left + 1, top + 1}; }
 
 RECT BoxAt(LONG left, LONG top, LONG width) noexcept { return {left, top, left + width, top + BoxHeight}; }
-
-// In design pixels, rounded up: the row is laid out at 96 dpi and scaled.
-LONG WidthOf(const Label& label) noexcept
-{
-    const RECT bounds = label.Bounds();
-    return Unscale(bounds.right - bounds.left, label.Dpi());
-}
 
 } // namespace
 
@@ -45,8 +32,8 @@ SetPW::SetPW(const SettingsStore& settings, UINT dpi)
       m_secondBox(Panel().Handle(), BoxAt(SetPWDesignLayout.boxX, SecondRow, SetPWDesignLayout.boxWidth),
                   MaxPasswordLength, true),
       m_hint(Panel().Handle(), CaptionAt(SetPWDesignLayout.hintX, FirstRow), Label::Body),
-      m_ok(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(161, 144)),
-      m_cancel(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144))
+      m_ok(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(161, 144)),
+      m_cancel(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(270, 144))
 {
     m_firstCaption.SetAutoSize(true);
     m_secondCaption.SetAutoSize(true);
@@ -90,7 +77,8 @@ LRESULT SetPW::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void SetPW::AdaptLayout()
 {
-    const SetPWLayout layout = AdaptSetPWLayout(WidthOf(m_firstCaption), WidthOf(m_secondCaption), WidthOf(m_hint));
+    const SetPWLayout layout =
+        AdaptSetPWLayout(m_firstCaption.DesignWidth(), m_secondCaption.DesignWidth(), m_hint.DesignWidth());
     m_firstCaption.SetLocation({layout.captionX, FirstRow});
     m_secondCaption.SetLocation({layout.captionX, SecondRow});
     m_firstBox.SetBounds(BoxAt(layout.boxX, FirstRow, layout.boxWidth));

@@ -18,19 +18,7 @@ constexpr LONG BoxHeight = 18;
 constexpr RECT MessageBounds{91, 74, 91 + 253, 74 + 30};
 constexpr LONG MessageHighestTop = 50;
 
-constexpr RECT PushButtonAt(LONG left, LONG top) noexcept
-{
-    return {left, top, left + PictureButton::PushSize.cx, top + PictureButton::PushSize.cy};
-}
-
 constexpr RECT BoxAt(LONG left) noexcept { return {left, PasswordRow, left + BoxWidth, PasswordRow + BoxHeight}; }
-
-// In design pixels, rounded up: the row is laid out at 96 dpi and scaled.
-LONG WidthOf(const Label& label) noexcept
-{
-    const RECT bounds = label.Bounds();
-    return Unscale(bounds.right - bounds.left, label.Dpi());
-}
 
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept
 {
@@ -54,7 +42,7 @@ PassWordVerify::PassWordVerify(const SettingsStore& settings, UINT dpi)
       label3(Panel().Handle(), MessageBounds, Label::Body),
       label6(Panel().Handle(), {CaptionLeft, PasswordRow, CaptionLeft + 1, PasswordRow + 1}, Label::Body),
       textBox1(Panel().Handle(), BoxAt(PasswordBoxLeft(0)), MaxPasswordLength, true),
-      label5(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144))
+      label5(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(270, 144))
 {
     label6.SetAutoSize(true);
     TitleLabel()->SetText(gRM2.GetString("NB_Prot"));
@@ -128,7 +116,7 @@ LRESULT PassWordVerify::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void PassWordVerify::AdaptLayout()
 {
-    textBox1.SetBounds(BoxAt(PasswordBoxLeft(WidthOf(label6))));
+    textBox1.SetBounds(BoxAt(PasswordBoxLeft(label6.DesignWidth())));
     const LONG needed = Unscale(label3.WrappedTextHeight(), label3.Dpi());
     const LONG top = std::clamp(MessageBounds.bottom - needed, MessageHighestTop, MessageBounds.top);
     label3.SetBounds({MessageBounds.left, top, MessageBounds.right, MessageBounds.bottom});

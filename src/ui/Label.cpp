@@ -70,6 +70,12 @@ void Label::GrowToText()
     }
 }
 
+LONG Label::DesignWidth() const noexcept
+{
+    const RECT bounds = Bounds();
+    return Unscale(bounds.right - bounds.left, Dpi());
+}
+
 int Label::WrappedTextHeight() const
 {
     const tl::unique_hdc dc(CreateCompatibleDC(nullptr));
@@ -77,8 +83,7 @@ int Label::WrappedTextHeight() const
     const std::wstring text = Text();
     const RECT bounds = Bounds();
     RECT area{0, 0, bounds.right - bounds.left, 0};
-    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &area,
-              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &area, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     return area.bottom - area.top;
 }
 

@@ -40,6 +40,10 @@ public:
     // The height, in pixels, that the text takes wrapped at the label's width.
     int WrappedTextHeight() const;
 
+    // The width in design pixels, rounded up, for layouts made at 96 dpi and scaled: of
+    // an auto-sized label, its text's.
+    LONG DesignWidth() const noexcept;
+
     void ApplyDpi(UINT dpi) override;
 
 protected:

@@ -22,6 +22,12 @@ public:
     static constexpr SIZE PushSize{104, 24};
     static constexpr SIZE CloseSize{23, 14};
 
+    // A push button's bounds with its top-left corner there.
+    static constexpr RECT PushBoundsAt(LONG left, LONG top) noexcept
+    {
+        return {left, top, left + PushSize.cx, top + PushSize.cy};
+    }
+
     PictureButton(HWND parent, Kind kind, const RECT& bounds, const std::wstring& text = {});
 
     // May close the window, and with it destroy this button.
