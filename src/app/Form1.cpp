@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "platform/WMI.h"
 #include "resource.h"
+#include "ui/HelpViewer.h"
 #include "ui/LanguageSelection.h"
 
 #include <utility>
@@ -155,6 +156,22 @@ void Form1::menuItem1_Click()
 
 void Form1::menuItem2_Click() { m_antiTheft.EnterSysProtection(); }
 
+void Form1::menuItem3_Click_1() { StartHelpWindow(); }
+
+void Form1::menuItem4_Click_1() { StartAboutWindow(); }
+
+void Form1::StartHelpWindow() { HelpViewer::Show(LanguageID); }
+
+void Form1::StartAboutWindow()
+{
+    // One about window at a time; an open one is left where it is.
+    if (AboutWindow::IsOpenAnywhere()) {
+        return;
+    }
+    m_aboutWindow.emplace();
+    m_aboutWindow->Show();
+}
+
 void Form1::menuItem5_Click()
 {
     if (m_antiTheft.Armed()) {
@@ -208,8 +225,10 @@ LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         switch (LOWORD(wParam)) {
         case menuItem1: menuItem1_Click(); break;
         case menuItem2: menuItem2_Click(); break;
+        case menuItem3: menuItem3_Click_1(); break;
+        case menuItem4: menuItem4_Click_1(); break;
         case menuItem5: menuItem5_Click(); break;
-        default: break; // help and about come with their windows
+        default: break;
         }
         return 0;
     case WM_TL_SHOCK: m_hddProtection.StartShaking(); return 0;

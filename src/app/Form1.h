@@ -15,9 +15,12 @@
 #include "protection/HddProtection.h"
 #include "protection/ShockStateControl.h"
 #include "protection/TrayIcon.h"
+#include "ui/AboutWindow.h"
 #include "ui/CustomWindow.h"
 
 #include <windows.h>
+
+#include <optional>
 
 class StringTable;
 class WMI;
@@ -63,7 +66,11 @@ private:
     void notifyIconEx1_RightClick();
     void menuItem1_Click();
     void menuItem2_Click();
+    void menuItem3_Click_1();
+    void menuItem4_Click_1();
     void menuItem5_Click();
+    void StartHelpWindow();
+    void StartAboutWindow();
 
     WMI& m_wmi;
     SettingsStore m_settings;
@@ -79,4 +86,5 @@ private:
     SystemScreenSaver m_screenSaver;
     AntiTheftWindows m_antiTheftWindows;
     AntiTheft m_antiTheft;
+    std::optional<AboutWindow> m_aboutWindow;
 };

@@ -16,19 +16,15 @@ constexpr int MessageHeight = MessageBounds.bottom - MessageBounds.top;
 constexpr int MessageMaxHeight = 144 - 4 - MessageBounds.top;
 constexpr int WarningIcon = 2;
 
-RECT PushButtonAt(LONG left, LONG top) noexcept
-{
-    return {left, top, left + PictureButton::PushSize.cx, top + PictureButton::PushSize.cy};
-}
-
 } // namespace
 
 WarningForm::WarningForm(HWND owner)
-    : SkinnedWindow({.title = Title, .owner = owner}), m_secondMessage(Panel().Handle(), {23, 57, 23 + 265, 57 + 23}, Label::Body),
+    : SkinnedWindow({.title = Title, .owner = owner}),
+      m_secondMessage(Panel().Handle(), {23, 57, 23 + 265, 57 + 23}, Label::Body),
       m_message(Panel().Handle(), MessageBounds, Label::Body),
       m_icon(Panel().Handle(), {19, 70, 19 + 64, 70 + 64}, IDB_STATUS_ICONS, StatusIconCount, WarningIcon),
-      m_retry(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(161, 144)),
-      m_cancel(Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144))
+      m_retry(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(161, 144)),
+      m_cancel(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(270, 144))
 {
     const StringTable& texts = *SelectUserLanguage().table;
     TitleLabel()->SetText(texts.GetString("Wrong_Pwd"));

@@ -8,6 +8,7 @@
 #include "password/WarningForm.h"
 #include "protection/PassWordVerify.h"
 #include "platform/HaldenFunc.h"
+#include "ui/AboutWindow.h"
 #include "ui/LanguageSelection.h"
 #include "platform/Handles.h"
 #include "ui/Dpi.h"
@@ -118,6 +119,10 @@ int main()
         warning.SecondMessage().SetVisible(false);
         warning.SetMessage(SelectUserLanguage().table->GetString("Pwd_Chars_Invalid"));
         saved &= Photograph(warning, prefix + L"WarningFormChars-" + language + L".bmp");
+    }
+    {
+        AboutWindow about;
+        saved &= Photograph(about, prefix + L"AboutWindow-" + language + L".bmp");
     }
     {
         // The prompt in each of its states, over the blocking window. No WinLock.dll lies

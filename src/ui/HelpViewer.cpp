@@ -1,0 +1,26 @@
+#include "ui/HelpViewer.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+std::string HelpViewer::FileOf(int languageId)
+{
+    return std::string(Folder) + "\\" + std::to_string(languageId) + ".chm";
+}
+
+void HelpViewer::Show(int languageId)
+{
+    if (const HWND viewer = FindWindowA(WindowClass, WindowTitle)) {
+        if (IsIconic(viewer)) {
+            ShowWindow(viewer, SW_SHOWNORMAL);
+        }
+        // Topmost and back again: to the front without staying above everything.
+        constexpr UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW;
+        SetWindowPos(viewer, HWND_TOPMOST, 0, 0, 0, 0, flags);
+        SetWindowPos(viewer, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        return;
+    }
+    // Whether the viewer opened shows on the screen only; a missing file opens nothing.
+    static_cast<void>(ShellExecuteA(nullptr, "open", FileOf(languageId).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+}
