@@ -4,10 +4,17 @@
 
 #include <shellapi.h>
 
-std::string HelpViewer::FileOf(int languageId)
+#include <string>
+
+namespace {
+
+// Folder\ID.chm.
+std::string FileOf(int languageId)
 {
-    return std::string(Folder) + "\\" + std::to_string(languageId) + ".chm";
+    return std::string(HelpViewer::Folder) + "\\" + std::to_string(languageId) + ".chm";
 }
+
+} // namespace
 
 void HelpViewer::Show(int languageId)
 {

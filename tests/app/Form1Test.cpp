@@ -337,4 +337,60 @@ TEST_F(Form1Test, EndingDuringAShockLeavesTheDriveWithoutAShock)
     EXPECT_TRUE(shockState.sent.empty());
 }
 
+struct TitleSearch {
+    const wchar_t* title;
+    int count;
+};
+
+BOOL CALLBACK CountTitled(HWND window, LPARAM found) noexcept
+{
+    auto& search = *reinterpret_cast<TitleSearch*>(found);
+    wchar_t text[64]{};
+    GetWindowTextW(window, text, 64);
+    search.count += lstrcmpiW(text, search.title) == 0 ? 1 : 0;
+    return TRUE;
+}
+
+// Counts the top-level windows of this title, whatever their case.
+int WindowsTitled(const wchar_t* title)
+{
+    TitleSearch search{title, 0};
+    EnumWindows(&CountTitled, reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
+// About opens one window; asked again while it is open, it neither opens another nor
+// raises the open one over the window the user has gone on to. Once closed, About opens
+// it anew.
+TEST_F(Form1Test, AboutOpensOneWindowAndLeavesAnOpenOneWhereItIs)
+{
+    Form1 form(wmi, settingsKey.Store(), shockState, power);
+    SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem4, 0);
+    const HWND about = FindWindowW(nullptr, AboutWindow::Title);
+    ASSERT_NE(nullptr, about);
+    EXPECT_TRUE(IsWindowVisible(about));
+
+    const tl::unique_hwnd other(CreateWindowExW(0, L"Static", L"Another program", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
+                                                nullptr, nullptr, nullptr, nullptr));
+    SetForegroundWindow(other.get());
+    SetWindowPos(other.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    testsupport::PumpPending();
+
+    SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem4, 0);
+    testsupport::PumpPending();
+    EXPECT_EQ(1, WindowsTitled(AboutWindow::Title));
+    EXPECT_EQ(about, FindWindowW(nullptr, AboutWindow::Title));
+    EXPECT_EQ(other.get(), GetForegroundWindow());
+    HWND above = about;
+    while (above != nullptr && above != other.get()) {
+        above = GetWindow(above, GW_HWNDPREV);
+    }
+    EXPECT_EQ(other.get(), above) << "the other window stays above the about window";
+
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(testsupport::PumpUntil([] { return FindWindowW(nullptr, AboutWindow::Title) == nullptr; }));
+    SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem4, 0);
+    EXPECT_EQ(1, WindowsTitled(AboutWindow::Title));
+}
+
 } // namespace
