@@ -50,7 +50,7 @@ void AntiTheft::EnterSysProtection()
 
     HaldenFunc().SetBeepNow(0);
     if (!m_world.wmi.SetNBProtection(true)) {
-        m_world.messageBoxes.Show(L"Set Notebook Protection Enable Failed");
+        m_world.messageBoxes.Show(EnableFailed);
     }
     if (!m_world.dialogs.VerifyPassword()) {
         // The program ends without the password: it stays armed as after a power loss,
@@ -58,7 +58,7 @@ void AntiTheft::EnterSysProtection()
         return;
     }
     if (!m_world.wmi.SetNBProtection(false)) {
-        m_world.messageBoxes.Show(L"Set Notebook Protection Disable Failed");
+        m_world.messageBoxes.Show(DisableFailed);
     }
 
     if (m_world.mainWindow != nullptr && IsWindowVisible(m_world.mainWindow)) {

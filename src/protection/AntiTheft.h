@@ -18,6 +18,11 @@ class WMI;
 
 class AntiTheft {
 public:
+    // The messages of a switch of system protection that the provider refused, in
+    // English in every language.
+    static constexpr wchar_t EnableFailed[] = L"Set Notebook Protection Enable Failed";
+    static constexpr wchar_t DisableFailed[] = L"Set Notebook Protection Disable Failed";
+
     // What a saved value holds when the setting could not be read at arming: putting it
     // back leaves the setting as it is.
     static constexpr int NotRead = PwrScheme::UnknownCode;

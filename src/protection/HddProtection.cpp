@@ -53,7 +53,7 @@ void HddProtection::MenuSwitch(bool enable)
     // The setting is stored before the provider is told, and a refusal does not undo it.
     HddProRefresh(enable ? 1 : 0);
     if (!m_world.wmi.SetHDDProtection(enable)) {
-        m_world.messageBoxes.Show(enable ? L"Set HDD Protection Enable Failed" : L"Set HDD Protection Disable Failed");
+        m_world.messageBoxes.Show(enable ? EnableFailed : DisableFailed);
     }
 }
 

@@ -16,6 +16,10 @@ class WMI;
 
 class HddProtection {
 public:
+    // The messages of a switch that the provider refused, in English in every language.
+    static constexpr wchar_t EnableFailed[] = L"Set HDD Protection Enable Failed";
+    static constexpr wchar_t DisableFailed[] = L"Set HDD Protection Disable Failed";
+
     // Indexes into the tray icon list.
     static constexpr int ImageOff = 0;
     static constexpr int ImageOn = 1;
