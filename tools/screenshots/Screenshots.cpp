@@ -12,6 +12,7 @@
 #include "ui/LanguageSelection.h"
 #include "platform/Handles.h"
 #include "ui/Dpi.h"
+#include "ui/HelpViewer.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -141,6 +142,22 @@ int main()
         Settle(300);
         saved &= SaveWindow(prompt.Handle(), prefix + L"PassWordVerifyWrong-" + language + L".bmp");
         HaldenFunc().SetBeepNow(0);
+    }
+    {
+        // The help of the language in the system's viewer: scripts/screenshots has put the
+        // help files where the program looks for them.
+        HelpViewer::Show(SelectUserLanguage().languageId);
+        HWND viewer = nullptr;
+        for (int wait = 0; wait < 200 && (viewer == nullptr || !IsWindowVisible(viewer)); ++wait) {
+            Settle(100);
+            viewer = FindWindowA(HelpViewer::WindowClass, HelpViewer::WindowTitle);
+        }
+        Settle(1500);
+        saved &= viewer != nullptr && SaveWindow(viewer, prefix + L"Help-" + language + L".bmp");
+        PostMessageW(viewer, WM_CLOSE, 0, 0);
+        for (int wait = 0; wait < 100 && IsWindow(viewer); ++wait) {
+            Settle(100);
+        }
     }
     return saved ? 0 : 1;
 }
