@@ -25,9 +25,9 @@ inline std::wstring WindowsPath(std::string_view linuxPath)
     return windowsPath;
 }
 
-inline tl::unique_handle StartTremorlink()
+// A program of the prefix, without waiting for it.
+inline tl::unique_handle StartProgram(std::wstring commandLine)
 {
-    std::wstring commandLine = L"\"" + WindowsPath(TREMORLINK_EXE) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -39,6 +39,8 @@ inline tl::unique_handle StartTremorlink()
     CloseHandle(process.hThread);
     return tl::unique_handle(process.hProcess);
 }
+
+inline tl::unique_handle StartTremorlink() { return StartProgram(L"\"" + WindowsPath(TREMORLINK_EXE) + L"\""); }
 
 // A program started with its standard output and error into a pipe the caller reads.
 struct PipedProcess {

@@ -1,0 +1,228 @@
+; The installer of Quen Tremorlink: one program for both architectures, per machine, into
+; C:\Quen\Tremorlink (the program finds its help there), with the settings key, a task
+; that starts the program at every logon, and an entry in Apps and Features.
+;
+; makensis -DVERSION=1.0.0.11 -DX64=DIR -DX86=DIR -DHELP=DIR -DTASK=FILE -DICON=FILE
+;          -DOUTFILE=FILE [-DSTUB=amd64-unicode] Tremorlink.nsi
+; X64 and X86 hold the shipped Tremorlink.exe and WinLock.dll of each architecture, HELP
+; the compiled help files, TASK the task's definition in UTF-16. The shipped installer
+; has the 32-bit stub, which runs on both architectures.
+
+Unicode true
+!ifndef STUB
+  !define STUB x86-unicode
+!endif
+Target ${STUB}
+!if "${STUB}" == "amd64-unicode"
+  ; A 64-bit installer knows at compile time that it runs on 64-bit Windows, so the
+  ; architecture's tests below have a branch that is never taken.
+  !pragma warning disable 6012
+!endif
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestSupportedOS all
+ManifestDPIAware true
+
+!include LogicLib.nsh
+!include x64.nsh
+!include FileFunc.nsh
+!include WinMessages.nsh
+
+!define PRODUCT "Quen Tremorlink"
+!define PUBLISHER "Quen"
+!define SETTINGS_KEY "Software\Quen\Tremorlink"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuenTremorlink"
+!define TASK_NAME "Quen Tremorlink"
+!define MAIN_WINDOW "QUEN_Tremorlink"
+; Only administrators and the system may read or change the settings: the program always
+; runs elevated, and the password's digest is no business of a standard user. Protected,
+; so that nothing is inherited from Software.
+!define SETTINGS_ACCESS "D:P(A;CI;KA;;;BA)(A;CI;KA;;;SY)"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "C:\Quen\Tremorlink"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+BrandingText "${PRODUCT} ${VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Quen"
+
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+; Ends a running Tremorlink.exe as its Exit does, and waits until its process is gone, so
+; that its files can be replaced or removed. It refuses to end while anti-theft is armed:
+; then nothing is changed and the setup gives up.
+!macro CLOSE_PROGRAM_FUNCTION prefix
+Function ${prefix}CloseProgram
+  FindWindow $0 "" "${MAIN_WINDOW}"
+  ${If} $0 != 0
+    System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+    System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2'
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=10000
+    FindWindow $0 "" "${MAIN_WINDOW}"
+    ${If} $0 == 0
+      System::Call 'kernel32::WaitForSingleObject(p r2, i 15000)'
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r2)'
+    ${If} $0 != 0
+      MessageBox MB_ICONSTOP|MB_OK "${PRODUCT} cannot be ended while Anti-Theft is armed. Disarm it with its password, then run the setup again." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro CLOSE_PROGRAM_FUNCTION ""
+!insertmacro CLOSE_PROGRAM_FUNCTION "un."
+
+Function .onInit
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+FunctionEnd
+
+; A DWORD value with its first-start value, unless the value is there already: an install
+; over an existing one keeps every setting.
+!macro FIRST_START_DWORD name value
+  ClearErrors
+  ReadRegDWORD $0 HKLM "${SETTINGS_KEY}" "${name}"
+  ${If} ${Errors}
+    WriteRegDWORD HKLM "${SETTINGS_KEY}" "${name}" ${value}
+  ${EndIf}
+!macroend
+
+Function CreateSettingsKey
+  ; The key in the registry view the program reads, with its access list applied whether
+  ; the key is new or was there (RegCreateKeyEx sets it only on a new key).
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${SETTINGS_ACCESS}", i 1, *p .r1, p 0) i .r0'
+  ${If} $0 == 0
+    Abort "The access list of the settings could not be made."
+  ${EndIf}
+  System::Call '*(i 12, p r1, i 0) p .r2'
+  ; KEY_ALL_ACCESS | KEY_WOW64_64KEY (which 32-bit Windows ignores).
+  System::Call 'advapi32::RegCreateKeyExW(p 0x80000002, w "${SETTINGS_KEY}", i 0, p 0, i 0, i 0x000F013F, p r2, *p .r3, p 0) i .r0'
+  ${If} $0 == 0
+    ; DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION
+    System::Call 'advapi32::RegSetKeySecurity(p r3, i 0x80000004, p r1) i .r0'
+    System::Call 'advapi32::RegCloseKey(p r3)'
+  ${EndIf}
+  System::Free $2
+  System::Call 'kernel32::LocalFree(p r1)'
+  ${If} $0 != 0
+    Abort "The settings key could not be created (error $0)."
+  ${EndIf}
+
+  !insertmacro FIRST_START_DWORD HddProtectionEnabled 1
+  !insertmacro FIRST_START_DWORD NotebookProtectionEnabled 0
+  !insertmacro FIRST_START_DWORD CloseLid 0
+  !insertmacro FIRST_START_DWORD PowerButton 0
+  !insertmacro FIRST_START_DWORD SleepButton 0
+  !insertmacro FIRST_START_DWORD EnablePassword 0
+  !insertmacro FIRST_START_DWORD HibernationTimer 0
+  !insertmacro FIRST_START_DWORD StandbyTimerDc -1
+  !insertmacro FIRST_START_DWORD HibernationTimerDc -1
+  ClearErrors
+  ReadRegStr $0 HKLM "${SETTINGS_KEY}" "UserPassword"
+  ${If} ${Errors}
+    WriteRegStr HKLM "${SETTINGS_KEY}" "UserPassword" ""
+  ${EndIf}
+FunctionEnd
+
+Section "Quen Tremorlink"
+  Call CloseProgram
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    File "${X64}\Tremorlink.exe"
+    File "${X64}\WinLock.dll"
+  ${Else}
+    File "${X86}\Tremorlink.exe"
+    File "${X86}\WinLock.dll"
+  ${EndIf}
+  SetOutPath "$INSTDIR\Help"
+  File "${HELP}\*.chm"
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  Call CreateSettingsKey
+
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\task.xml" "${TASK}"
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /create /xml "$PLUGINSDIR\task.xml" /tn "${TASK_NAME}" /f'
+  Pop $0
+  ${If} $0 != 0
+    DetailPrint "The logon task could not be registered (schtasks: $0)."
+    SetErrorLevel 3
+  ${EndIf}
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Tremorlink.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  ${IfNot} ${Silent}
+    Exec '"$INSTDIR\Tremorlink.exe"'
+  ${EndIf}
+SectionEnd
+
+Section "Uninstall"
+  Call un.CloseProgram
+  ; Killed while armed and not started since: its start puts the saved power settings
+  ; back, so no notebook is left with the lid and buttons doing nothing.
+  ReadRegDWORD $0 HKLM "${SETTINGS_KEY}" "NotebookProtectionEnabled"
+  ${If} $0 == 1
+    DetailPrint "Putting back the power settings of an armed period..."
+    Exec '"$INSTDIR\Tremorlink.exe"'
+    StrCpy $1 0
+    ${Do}
+      Sleep 100
+      IntOp $1 $1 + 1
+      ReadRegDWORD $0 HKLM "${SETTINGS_KEY}" "NotebookProtectionEnabled"
+      ; Half a minute at most: then the files go all the same.
+      ${If} $1 >= 300
+        StrCpy $0 0
+      ${EndIf}
+    ${LoopWhile} $0 == 1
+    ; Its window exists before the restore ends, so it is there to be closed now.
+    Call un.CloseProgram
+  ${EndIf}
+
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /delete /tn "${TASK_NAME}" /f'
+  Pop $0
+
+  Delete "$INSTDIR\Tremorlink.exe"
+  Delete "$INSTDIR\WinLock.dll"
+  Delete "$INSTDIR\Help\*.chm"
+  RMDir "$INSTDIR\Help"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  RMDir "C:\Quen"
+
+  DeleteRegKey HKLM "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\Quen"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
