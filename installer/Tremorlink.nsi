@@ -24,6 +24,7 @@ ManifestSupportedOS all
 ManifestDPIAware true
 
 !include LogicLib.nsh
+!include MUI2.nsh
 !include x64.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
@@ -42,8 +43,6 @@ ManifestDPIAware true
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "C:\Quen\Tremorlink"
-Icon "${ICON}"
-UninstallIcon "${ICON}"
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -57,9 +56,28 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Quen"
 
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+; The end of an interactive install starts the program, which a silent one leaves to the
+; next logon.
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Tremorlink.exe"
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The program's languages; the setup speaks the one of the Windows display language.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "TradChinese"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+!insertmacro MUI_LANGUAGE "French"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_LANGUAGE "Italian"
+!insertmacro MUI_LANGUAGE "Portuguese"
+!insertmacro MUI_LANGUAGE "Spanish"
+!include "Messages.nsh"
 
 ; Ends a running Tremorlink.exe as its Exit does, and waits until its process is gone, so
 ; that its files can be replaced or removed. It refuses to end while anti-theft is armed:
@@ -77,7 +95,7 @@ Function ${prefix}CloseProgram
     ${EndIf}
     System::Call 'kernel32::CloseHandle(p r2)'
     ${If} $0 != 0
-      MessageBox MB_ICONSTOP|MB_OK "${PRODUCT} cannot be ended while Anti-Theft is armed. Disarm it with its password, then run the setup again." /SD IDOK
+      MessageBox MB_ICONSTOP|MB_OK "$(ArmedRefusal)" /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -114,7 +132,8 @@ Function CreateSettingsKey
   ; the key is new or was there (RegCreateKeyEx sets it only on a new key).
   System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${SETTINGS_ACCESS}", i 1, *p .r1, p 0) i .r0'
   ${If} $0 == 0
-    Abort "The access list of the settings could not be made."
+    StrCpy $0 "SDDL"
+    Abort "$(SettingsFailed)"
   ${EndIf}
   System::Call '*(i 12, p r1, i 0) p .r2'
   ; KEY_ALL_ACCESS | KEY_WOW64_64KEY (which 32-bit Windows ignores).
@@ -127,7 +146,7 @@ Function CreateSettingsKey
   System::Free $2
   System::Call 'kernel32::LocalFree(p r1)'
   ${If} $0 != 0
-    Abort "The settings key could not be created (error $0)."
+    Abort "$(SettingsFailed)"
   ${EndIf}
 
   !insertmacro FIRST_START_DWORD HddProtectionEnabled 1
@@ -168,7 +187,7 @@ Section "Quen Tremorlink"
   nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /create /xml "$PLUGINSDIR\task.xml" /tn "${TASK_NAME}" /f'
   Pop $0
   ${If} $0 != 0
-    DetailPrint "The logon task could not be registered (schtasks: $0)."
+    DetailPrint "$(TaskFailed)"
     SetErrorLevel 3
   ${EndIf}
 
@@ -183,10 +202,6 @@ Section "Quen Tremorlink"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
-
-  ${IfNot} ${Silent}
-    Exec '"$INSTDIR\Tremorlink.exe"'
-  ${EndIf}
 SectionEnd
 
 Section "Uninstall"
@@ -195,7 +210,6 @@ Section "Uninstall"
   ; back, so no notebook is left with the lid and buttons doing nothing.
   ReadRegDWORD $0 HKLM "${SETTINGS_KEY}" "NotebookProtectionEnabled"
   ${If} $0 == 1
-    DetailPrint "Putting back the power settings of an armed period..."
     Exec '"$INSTDIR\Tremorlink.exe"'
     StrCpy $1 0
     ${Do}

@@ -1,0 +1,28 @@
+; The setup's own messages, in the program's eight languages. $0 holds an error code.
+
+LangString ArmedRefusal ${LANG_ENGLISH} "Quen Tremorlink cannot be ended while Anti-Theft is armed. Disarm it with its password, then run the setup again."
+LangString ArmedRefusal ${LANG_TRADCHINESE} "防盜功能啟用期間無法結束 Quen Tremorlink。請先以密碼停用防盜，然後重新執行安裝程式。"
+LangString ArmedRefusal ${LANG_SIMPCHINESE} "防盗功能启用期间无法退出 Quen Tremorlink。请先用密码停用防盗，然后重新运行安装程序。"
+LangString ArmedRefusal ${LANG_FRENCH} "Quen Tremorlink ne peut pas être fermé tant que l'antivol est activé. Désactivez-le avec votre mot de passe, puis relancez l'installation."
+LangString ArmedRefusal ${LANG_GERMAN} "Quen Tremorlink kann nicht beendet werden, solange Anti-Theft aktiviert ist. Deaktivieren Sie es mit Ihrem Kennwort, und führen Sie das Setup dann erneut aus."
+LangString ArmedRefusal ${LANG_ITALIAN} "Impossibile chiudere Quen Tremorlink mentre l'Antifurto è attivo. Disattivarlo con la password, quindi eseguire di nuovo l'installazione."
+LangString ArmedRefusal ${LANG_PORTUGUESE} "Não é possível terminar o Quen Tremorlink enquanto o Anti-roubo estiver activado. Desactive-o com a sua palavra-passe e execute novamente a instalação."
+LangString ArmedRefusal ${LANG_SPANISH} "Quen Tremorlink no se puede cerrar mientras Antirrobo está activado. Desactívelo con su contraseña y vuelva a ejecutar la instalación."
+
+LangString SettingsFailed ${LANG_ENGLISH} "The settings of Quen Tremorlink could not be created (error $0)."
+LangString SettingsFailed ${LANG_TRADCHINESE} "無法建立 Quen Tremorlink 的設定（錯誤 $0）。"
+LangString SettingsFailed ${LANG_SIMPCHINESE} "无法创建 Quen Tremorlink 的设置（错误 $0）。"
+LangString SettingsFailed ${LANG_FRENCH} "Les paramètres de Quen Tremorlink n'ont pas pu être créés (erreur $0)."
+LangString SettingsFailed ${LANG_GERMAN} "Die Einstellungen von Quen Tremorlink konnten nicht angelegt werden (Fehler $0)."
+LangString SettingsFailed ${LANG_ITALIAN} "Impossibile creare le impostazioni di Quen Tremorlink (errore $0)."
+LangString SettingsFailed ${LANG_PORTUGUESE} "Não foi possível criar as definições do Quen Tremorlink (erro $0)."
+LangString SettingsFailed ${LANG_SPANISH} "No se pudo crear la configuración de Quen Tremorlink (error $0)."
+
+LangString TaskFailed ${LANG_ENGLISH} "Quen Tremorlink could not be set to start at logon (error $0)."
+LangString TaskFailed ${LANG_TRADCHINESE} "無法設定 Quen Tremorlink 於登入時啟動（錯誤 $0）。"
+LangString TaskFailed ${LANG_SIMPCHINESE} "无法设置 Quen Tremorlink 在登录时启动（错误 $0）。"
+LangString TaskFailed ${LANG_FRENCH} "Le démarrage de Quen Tremorlink à l'ouverture de session n'a pas pu être configuré (erreur $0)."
+LangString TaskFailed ${LANG_GERMAN} "Quen Tremorlink konnte nicht für den Start bei der Anmeldung eingerichtet werden (Fehler $0)."
+LangString TaskFailed ${LANG_ITALIAN} "Impossibile configurare l'avvio di Quen Tremorlink all'accesso (errore $0)."
+LangString TaskFailed ${LANG_PORTUGUESE} "Não foi possível configurar o arranque do Quen Tremorlink no início de sessão (erro $0)."
+LangString TaskFailed ${LANG_SPANISH} "No se pudo configurar el inicio de Quen Tremorlink al iniciar sesión (error $0)."
