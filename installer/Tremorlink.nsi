@@ -3,7 +3,7 @@
 ; that starts the program at every logon, and an entry in Apps and Features.
 ;
 ; makensis -DVERSION=1.0.0.11 -DX64=DIR -DX86=DIR -DHELP=DIR -DTASK=FILE -DICON=FILE
-;          -DOUTFILE=FILE [-DSTUB=amd64-unicode] Tremorlink.nsi
+;          -DSIDEBAR=FILE -DOUTFILE=FILE [-DSTUB=amd64-unicode] Tremorlink.nsi
 ; X64 and X86 hold the shipped Tremorlink.exe and WinLock.dll of each architecture, HELP
 ; the compiled help files, TASK the task's definition in UTF-16. The shipped installer
 ; has the 32-bit stub, which runs on both architectures.
@@ -56,6 +56,7 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Quen"
 
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDEBAR}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
