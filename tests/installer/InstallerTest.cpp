@@ -85,6 +85,8 @@ protected:
         if (Exists(InstallFolder + L"\\Uninstall.exe")) {
             ASSERT_TRUE(Uninstall()) << "an earlier test's install";
         }
+        // The settings of the programs earlier tests ran in this prefix, not installed.
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, SettingsKey);
         ASSERT_TRUE(Uninstalled());
     }
     void TearDown() override
