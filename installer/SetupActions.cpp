@@ -109,7 +109,7 @@ UINT WINAPI RestoreArmedSettings(MSIHANDLE install)
     if (settings.Read(Setting::NotebookProtectionEnabled) != 1) {
         return ERROR_SUCCESS;
     }
-    std::wstring commandLine = L"\"" + Property(install, L"INSTALLDIR") + L"Tremorlink.exe\"";
+    std::wstring commandLine = L"\"" + Property(install, L"TremorlinkFolder") + L"Tremorlink.exe\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
