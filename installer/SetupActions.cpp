@@ -91,6 +91,23 @@ bool ValueMissing(HKEY key, const wchar_t* name)
 
 extern "C" {
 
+// Sets LaterVersionInstalled when another version of the product is installed: the removal
+// of the earlier version by a later one's upgrade, which runs after the later version's
+// install, then keeps the settings, the task and an armed period's marker. Windows also
+// says so with UPGRADINGPRODUCTCODE, but Wine does not.
+UINT WINAPI FindLaterVersion(MSIHANDLE install)
+{
+    const std::wstring upgradeCode = Property(install, L"UpgradeCode");
+    const std::wstring productCode = Property(install, L"ProductCode");
+    wchar_t related[39]{};
+    for (DWORD index = 0; MsiEnumRelatedProductsW(upgradeCode.c_str(), 0, index, related) == ERROR_SUCCESS; ++index) {
+        if (_wcsicmp(related, productCode.c_str()) != 0) {
+            return MsiSetPropertyW(install, L"LaterVersionInstalled", L"1");
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
 UINT WINAPI EndTremorlink(MSIHANDLE install)
 {
     if (EndProgram()) {

@@ -21,22 +21,26 @@ namespace {
 
 using namespace testsupport;
 
-constexpr wchar_t UninstallKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" TREMORLINK_TEST_MSI_PRODUCT_CODE;
+const std::wstring Uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::wstring UninstallKey = Uninstall + L"" TREMORLINK_TEST_MSI_PRODUCT_CODE;
+// The same package as the next version, which upgrades this one.
+const std::wstring NextUninstallKey = Uninstall + L"" TREMORLINK_TEST_NEXT_MSI_PRODUCT_CODE;
 // An uninstall waits up to half a minute for the program's restore of an armed period.
 constexpr DWORD MsiexecTimeoutMs = 90000;
 
-// msiexec /i or /x with the package, silently, and its exit code.
-DWORD Msiexec(const std::wstring& option, const std::wstring& properties = L"")
+// msiexec /i or /x with a package, silently, and its exit code.
+DWORD Msiexec(const std::wstring& option, const std::wstring& properties = L"",
+              const char* package = TREMORLINK_TEST_MSI)
 {
-    tl::unique_handle process = StartProgram(L"msiexec.exe " + option + L" \"" + WindowsPath(TREMORLINK_TEST_MSI) +
-                                             L"\" " + properties + L" /qn");
+    tl::unique_handle process =
+        StartProgram(L"msiexec.exe " + option + L" \"" + WindowsPath(package) + L"\" " + properties + L" /qn");
     return process ? WaitForExit(process.get(), MsiexecTimeoutMs) : STILL_ACTIVE;
 }
 
 bool Uninstalled()
 {
-    return !Exists(InstallFolder) && !KeyExists(SettingsKey) && !KeyExists(UninstallKey) && !Exists(TaskFile);
+    return !Exists(InstallFolder) && !KeyExists(SettingsKey) && !KeyExists(UninstallKey) &&
+           !KeyExists(NextUninstallKey) && !Exists(TaskFile);
 }
 
 class MsiTest : public ::testing::Test {
@@ -52,6 +56,9 @@ protected:
         if (KeyExists(UninstallKey)) {
             ASSERT_EQ(0u, Msiexec(L"/x")) << "an earlier test's install";
         }
+        if (KeyExists(NextUninstallKey)) {
+            ASSERT_EQ(0u, Msiexec(L"/x", L"", TREMORLINK_TEST_NEXT_MSI)) << "an earlier test's upgrade";
+        }
         ASSERT_TRUE(Uninstalled());
     }
     void TearDown() override
@@ -62,6 +69,9 @@ protected:
         EndIfRunning(program.get());
         if (KeyExists(UninstallKey)) {
             EXPECT_EQ(0u, Msiexec(L"/x"));
+        }
+        if (KeyExists(NextUninstallKey)) {
+            EXPECT_EQ(0u, Msiexec(L"/x", L"", TREMORLINK_TEST_NEXT_MSI));
         }
     }
 
@@ -128,6 +138,30 @@ TEST_F(MsiTest, AnInstallOverStoredSettingsAndAForcedReinstallKeepEverySettingAn
         EXPECT_EQ(7 + index, settings.Read(static_cast<Setting>(index))) << index;
     }
     EXPECT_TRUE(Exists(TaskFile));
+}
+
+// The next version's package installs first and then removes this version, which leaves
+// it the settings, the task and the files; its own removal then leaves nothing.
+TEST_F(MsiTest, TheNextVersionUpgradesInPlaceAndTakesOverTheSettingsAndTheTask)
+{
+    ASSERT_EQ(0u, Msiexec(L"/i"));
+    const std::wstring digest = L"5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8";
+    ASSERT_TRUE(settings.WriteUserPassword(digest));
+    ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, 0));
+
+    ASSERT_EQ(0u, Msiexec(L"/i", L"", TREMORLINK_TEST_NEXT_MSI));
+
+    EXPECT_EQ(digest, settings.ReadUserPassword());
+    EXPECT_EQ(0, settings.Read(Setting::HddProtectionEnabled));
+    EXPECT_TRUE(Exists(TaskFile));
+    for (const wchar_t* file : ProgramFiles) {
+        EXPECT_TRUE(Exists(InstallFolder + L"\\" + file)) << file;
+    }
+    EXPECT_FALSE(KeyExists(UninstallKey)) << "the earlier version is gone from Apps and Features";
+    EXPECT_EQ(L"Quen Tremorlink", StringValue(NextUninstallKey, L"DisplayName"));
+
+    ASSERT_EQ(0u, Msiexec(L"/x", L"", TREMORLINK_TEST_NEXT_MSI));
+    EXPECT_TRUE(Uninstalled());
 }
 
 TEST_F(MsiTest, UninstallingAfterAnArmedEndPutsThePowerSettingsBackFirst)
