@@ -101,7 +101,7 @@ UINT WINAPI FindLaterVersion(MSIHANDLE install)
     const std::wstring productCode = Property(install, L"ProductCode");
     wchar_t related[39]{};
     for (DWORD index = 0; MsiEnumRelatedProductsW(upgradeCode.c_str(), 0, index, related) == ERROR_SUCCESS; ++index) {
-        if (_wcsicmp(related, productCode.c_str()) != 0) {
+        if (CompareStringOrdinal(related, -1, productCode.c_str(), -1, TRUE) != CSTR_EQUAL) {
             return MsiSetPropertyW(install, L"LaterVersionInstalled", L"1");
         }
     }
@@ -114,7 +114,7 @@ UINT WINAPI EndTremorlink(MSIHANDLE install)
         return ERROR_SUCCESS;
     }
     return Fail(install, L"Quen Tremorlink cannot be ended while Anti-Theft is armed. Disarm it with its password, "
-                         L"then run the setup again.");
+                         L"then run the installation again.");
 }
 
 // Killed while armed and not started since: its start puts the saved power settings back
