@@ -89,9 +89,9 @@ inline HWND WaitForMainWindow(HANDLE process)
 }
 
 // The exit code, or STILL_ACTIVE after ending a process that did not end in time.
-inline DWORD WaitForExit(HANDLE process)
+inline DWORD WaitForExit(HANDLE process, DWORD timeoutMs = StartTimeoutMs)
 {
-    if (WaitForSingleObject(process, StartTimeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) {
         TerminateProcess(process, 1);
         return STILL_ACTIVE;
     }

@@ -2,19 +2,15 @@
 // deployment would: what it puts where, what an install over an earlier one keeps, and
 // that the uninstaller ends the program, puts back an armed period's power settings and
 // leaves nothing of ours behind.
-#include "PowerReport.h"
-#include "PowerStore.h"
 #include "TestSupport.h"
 #include "app/SimulatedPower.h"
 #include "app/SimulatedProvider.h"
 #include "app/TremorlinkProcess.h"
+#include "installer/Installed.h"
 #include "platform/Handles.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>
-
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <fstream>
 #include <iterator>
@@ -27,30 +23,7 @@ namespace {
 
 using namespace testsupport;
 
-const std::wstring InstallFolder = L"C:\\Quen\\Tremorlink";
-constexpr wchar_t SettingsKey[] = L"Software\\Quen\\Tremorlink";
 constexpr wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuenTremorlink";
-// Where Wine keeps a registered task.
-constexpr wchar_t TaskFile[] = L"C:\\windows\\system32\\tasks\\Quen Tremorlink";
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool KeyExists(const wchar_t* subKey)
-{
-    tl::unique_hkey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS;
-}
-
-std::wstring StringValue(const wchar_t* subKey, const wchar_t* name)
-{
-    wchar_t text[512]{};
-    DWORD size = sizeof(text);
-    tl::unique_hkey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS) {
-        RegGetValueW(key.get(), nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size);
-    }
-    return text;
-}
 
 // Runs the setup or the uninstaller silently and waits until its work is done: the
 // uninstaller hands over to a copy of itself and ends at once, so its end is the state it
@@ -112,17 +85,11 @@ TEST_F(InstallerTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstalls
 {
     Install();
 
-    for (const wchar_t* file :
-         {L"Tremorlink.exe", L"WinLock.dll", L"Uninstall.exe", L"Help\\1033.chm", L"Help\\1028.chm", L"Help\\2052.chm",
-          L"Help\\1036.chm", L"Help\\1031.chm", L"Help\\1040.chm", L"Help\\1046.chm", L"Help\\1034.chm"}) {
+    for (const wchar_t* file : ProgramFiles) {
         EXPECT_TRUE(Exists(InstallFolder + L"\\" + file)) << file;
     }
-    for (int index = 0; index <= static_cast<int>(Setting::HibernationTimerDc); ++index) {
-        const auto setting = static_cast<Setting>(index);
-        EXPECT_EQ(SettingsStore::FirstStartValue(setting), settings.Read(setting)) << SettingsStore::ValueName(setting);
-    }
-    EXPECT_TRUE(KeyExists(SettingsKey));
-    EXPECT_EQ(L"", settings.ReadUserPassword());
+    EXPECT_TRUE(Exists(InstallFolder + L"\\Uninstall.exe"));
+    ExpectFirstStartSettings(settings);
     EXPECT_TRUE(Exists(TaskFile));
     EXPECT_EQ(L"Quen Tremorlink", StringValue(UninstallKey, L"DisplayName"));
     EXPECT_EQ(L"1.0.0.11", StringValue(UninstallKey, L"DisplayVersion"));
@@ -136,33 +103,6 @@ TEST_F(InstallerTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstalls
     ASSERT_TRUE(Uninstall());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.get(), 0)) << "the program was ended first";
     EXPECT_FALSE(Exists(L"C:\\Quen"));
-}
-
-// The access list is the protected one of the installer: administrators and the system.
-std::vector<std::wstring> GrantedTo(const wchar_t* subKey)
-{
-    tl::unique_hkey key;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, READ_CONTROL | KEY_WOW64_64KEY, key.put()));
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    std::vector<std::wstring> granted;
-    if (GetSecurityInfo(key.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
-                        &descriptor) != ERROR_SUCCESS ||
-        dacl == nullptr) {
-        granted.push_back(L"no access list");
-        return granted;
-    }
-    for (DWORD index = 0; index < dacl->AceCount; ++index) {
-        ACE_HEADER* ace = nullptr;
-        if (GetAce(dacl, index, reinterpret_cast<void**>(&ace)) && ace->AceType == ACCESS_ALLOWED_ACE_TYPE) {
-            wchar_t* sid = nullptr;
-            ConvertSidToStringSidW(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, &sid);
-            granted.push_back(sid != nullptr ? sid : L"?");
-            LocalFree(sid);
-        }
-    }
-    LocalFree(descriptor);
-    return granted;
 }
 
 TEST_F(InstallerTest, AnInstallOverAnEarlierOneKeepsEverySettingAndOnlyAdministratorsReachThem)
@@ -186,36 +126,10 @@ TEST_F(InstallerTest, AnInstallOverAnEarlierOneKeepsEverySettingAndOnlyAdministr
 TEST_F(InstallerTest, UninstallingAfterAnArmedEndPutsThePowerSettingsBackFirst)
 {
     Install();
-    // What arming saved and overrode before the program was killed: the lid and the
-    // buttons doing nothing, no password on resume. (The screen saver's switch is the
-    // armed-restart test's: a value this process set is not what it reads after another
-    // process's change under Wine.)
-    sim::PowerState armed = sim::NotebookPowerState();
-    for (POWER_ACTION_POLICY* action :
-         {&armed.global.user.LidCloseAc, &armed.global.user.LidCloseDc, &armed.global.user.PowerButtonAc,
-          &armed.global.user.PowerButtonDc, &armed.global.user.SleepButtonAc, &armed.global.user.SleepButtonDc}) {
-        *action = {PowerActionNone, 0, 0};
-    }
-    armed.global.user.GlobalFlags &= ~static_cast<ULONG>(EnablePasswordLogon);
-    ASSERT_TRUE(sim::StorePowerState(armed));
-    const std::pair<Setting, int> saved[] = {{Setting::CloseLid, 1},
-                                             {Setting::PowerButton, 4},
-                                             {Setting::SleepButton, 2},
-                                             {Setting::EnablePassword, 1},
-                                             {Setting::HibernationTimer, 80},
-                                             {Setting::StandbyTimerDc, 5},
-                                             {Setting::HibernationTimerDc, 35},
-                                             {Setting::NotebookProtectionEnabled, 1}};
-    for (const auto& [setting, value] : saved) {
-        ASSERT_TRUE(settings.Write(setting, value));
-    }
+    ASSERT_NO_FATAL_FAILURE(LeaveAnArmedEnd(settings));
 
     ASSERT_TRUE(Uninstall());
-
-    const std::optional<sim::PowerState> now = sim::ReadStoredPowerState();
-    ASSERT_TRUE(now.has_value());
-    EXPECT_EQ(sim::PowerReport(sim::NotebookPowerState(), true), sim::PowerReport(*now, true));
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink")) << "the program started for it was ended again";
+    ExpectPowerSettingsPutBack();
 }
 
 // Wine keeps a task's name but not its definition, so the definition is checked as the
