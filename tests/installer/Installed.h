@@ -50,6 +50,10 @@ inline std::wstring StringValue(const std::wstring& subKey, const wchar_t* name)
     return text;
 }
 
+// The programs that earlier tests ran in this prefix leave their settings key behind; an
+// installer's test starts without it, as on a machine that never had the program.
+inline void ForgetEarlierSettings() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, SettingsKey); }
+
 // Every setting at the value a first start expects, the password empty.
 inline void ExpectFirstStartSettings(const SettingsStore& settings)
 {

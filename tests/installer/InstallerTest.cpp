@@ -58,8 +58,7 @@ protected:
         if (Exists(InstallFolder + L"\\Uninstall.exe")) {
             ASSERT_TRUE(Uninstall()) << "an earlier test's install";
         }
-        // The settings of the programs earlier tests ran in this prefix, not installed.
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, SettingsKey);
+        ForgetEarlierSettings();
         ASSERT_TRUE(Uninstalled());
     }
     void TearDown() override

@@ -59,6 +59,7 @@ protected:
         if (KeyExists(NextUninstallKey)) {
             ASSERT_EQ(0u, Msiexec(L"/x", L"", TREMORLINK_TEST_NEXT_MSI)) << "an earlier test's upgrade";
         }
+        ForgetEarlierSettings();
         ASSERT_TRUE(Uninstalled());
     }
     void TearDown() override
