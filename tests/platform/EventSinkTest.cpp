@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <latch>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -119,10 +119,15 @@ TEST(EventSink, KeepsItsCountExactWhenTwoThreadsChangeIt)
 {
     EventSink* const sink = new EventSink;
     sink->AddRef();
-    // Both threads start together, so that their changes overlap.
-    std::latch start(2);
-    const auto addAndRelease = [sink, &start] {
-        start.arrive_and_wait();
+    // Both threads start together, so that their changes overlap. They meet on a counter
+    // they spin on, not on a std::latch: the latch's wait in this toolchain's library (off
+    // Linux, a shared pool of waiters whose wake-up can be lost) once left the test hanging.
+    std::atomic<int> arrived{0};
+    const auto addAndRelease = [sink, &arrived] {
+        arrived.fetch_add(1);
+        while (arrived.load() < 2) {
+            std::this_thread::yield();
+        }
         for (int round = 0; round < 1000000; ++round) {
             sink->AddRef();
             sink->Release();
