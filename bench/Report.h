@@ -1,8 +1,8 @@
 #pragma once
 // What every benchmark prints: one row of the table per figure, with the program's value,
 // the baseline's value measured in the same run, their ratio, the goal and whether it was
-// met, and how many runs the figure took. scripts/bench prints the table's head and the
-// rows of every benchmark below it. Benchmarks never fail: a missed goal is a row that
+// met, and how many runs the figure took. scripts/bench prints the table's head (these
+// columns) and the rows of every benchmark below it. Benchmarks never fail: a missed goal is a row that
 // says so.
 #include <algorithm>
 #include <cmath>
@@ -32,14 +32,13 @@ struct Goal {
 struct Value {
     double amount;
     const char* unit; // "ms", "us", "KiB", "" ...
+    int decimals = 0;
 };
 
 inline std::string Format(const Value& value)
 {
     char text[48];
-    const double magnitude = std::fabs(value.amount);
-    const int decimals = magnitude == std::floor(magnitude) ? 0 : magnitude < 10 ? 3 : magnitude < 100 ? 2 : 1;
-    std::snprintf(text, sizeof(text), "%.*f%s%s", decimals, value.amount, *value.unit ? " " : "", value.unit);
+    std::snprintf(text, sizeof(text), "%.*f%s%s", value.decimals, value.amount, *value.unit ? " " : "", value.unit);
     return text;
 }
 
@@ -65,14 +64,6 @@ inline const char* Verdict(const Goal& goal, double program, double baseline)
     case Goal::Kind::Zero: return program == 0 ? "met" : "MISSED";
     }
     return "-";
-}
-
-// The table's head, printed once by scripts/bench.
-inline void PrintHead()
-{
-    std::printf("%-46s %14s %14s %8s %-10s %-7s %s\n", "figure", "program", "baseline", "ratio", "goal", "result",
-                "runs");
-    std::fflush(stdout);
 }
 
 inline void PrintRow(const char* figure, Value program, Value baseline, Goal goal, int runs)

@@ -11,6 +11,7 @@
 #include <wbemcli.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,6 +77,9 @@ public:
     // an object without uShock), made from a thread of the provider's own; returns once
     // Indicate has returned. Returns false if nobody is subscribed.
     bool FireEvents(const std::vector<std::optional<int>>& shocks);
+    // The performance-counter reading taken on the delivery thread just before the last
+    // Indicate of FireEvents: where the benchmarks time the program's reaction from.
+    LONGLONG LastDeliveryCounter() const noexcept { return m_lastDelivery.load(); }
 
 private:
     std::shared_ptr<ProviderState> m_state;
@@ -83,6 +87,7 @@ private:
     bool m_comInitialized = false;
     HRESULT m_registration = E_FAIL;
     DWORD m_apartmentCookie = 0;
+    std::atomic<LONGLONG> m_lastDelivery = 0;
 };
 
 // How the timeline shows one delivered event: "GSensorEvent uShock=0x501 delivered", or
