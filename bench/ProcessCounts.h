@@ -1,0 +1,29 @@
+#pragma once
+// The resources a process holds, as the benchmarks count them: GDI and USER objects and
+// kernel handles. Windows counts all three for any process; Wine 8 counts only kernel
+// handles, so under Wine the GUI objects are counted from inside the process itself.
+#include <windows.h>
+
+#include <optional>
+
+namespace bench {
+
+struct ProcessCounts {
+    int gdiObjects = 0;
+    int userObjects = 0;
+    int kernelHandles = 0;
+};
+
+// The kernel handles of a process, from the system's process list (what Task Manager
+// shows); nullopt when it is not listed.
+std::optional<int> KernelHandles(DWORD processId);
+
+// This process's resources. Under Wine the GDI objects are the live, non-stock entries of
+// the process's GDI handle table, and the USER objects are the windows, menus and
+// icons or cursors that this process's handles reach.
+ProcessCounts CountThisProcess();
+
+// How CountThisProcess counted, for a note under the table.
+const char* CountingMethod();
+
+} // namespace bench
