@@ -140,9 +140,11 @@ int main(int argc, char** argv)
         sim::Provider provider;
         WMI wmi(provider.Locator());
         sim::PowerLibrary power;
+        // The main window keeps a reference to the table.
+        const PowerFunctions powerFunctions = power.Functions();
         LastShockState drive;
         const SettingsStore settings(HKEY_CURRENT_USER, SettingsKey);
-        Form1 form(wmi, settings, drive, power.Functions());
+        Form1 form(wmi, settings, drive, powerFunctions);
 
         // What is made once and kept (fonts, pictures, classes) is made before the first count.
         if (form.Handle() == nullptr || !ShockReaction(provider, form, drive)) {
