@@ -1,12 +1,14 @@
-// Shock report to drive: from the simulated provider's call of the sink's Indicate, on its
-// own delivery thread, to the moment the program asks the drive's shock-state control to
-// send state 1. The program is the real one (TremorlinkMain with its main window, tray
-// icon and timers) on the simulated provider, with a shock-state control that notes the
-// time instead of reaching a drive. The baseline is the floor of any design that hands the
-// event to the window's thread: one thread posts a message to a window of another thread,
-// which notes its dispatch. Both run in one process, in alternating blocks.
+// Shock report to drive: from the provider's call of the sink's Indicate, on a delivery
+// thread, to the moment the program asks the drive's shock-state control to send state 1.
+// The program is the real one (TremorlinkMain with its main window, tray icon and timers)
+// subscribed to the simulated provider, with a shock-state control that notes the time
+// instead of reaching a drive. The baseline is the floor of any design that hands the event
+// to the window's thread: one thread posts a message to a window of another thread, which
+// notes its dispatch. One warm thread delivers to both, in alternating blocks: WMI delivers
+// from pooled threads, and the first window call of a new thread costs Wine more than the
+// whole path to the drive.
 //
-// LatencyBench.exe [EVENTS [SPACING_MS]]   (10000 events, each 3 ms after the last was handled)
+// LatencyBench.exe [EVENTS [SPACING_MS]]   (10000 events, each 20 ms after the last was handled)
 #include "Report.h"
 #include "SimProvider.h"
 #include "app/TremorlinkMain.h"
@@ -117,17 +119,17 @@ bool WaitUntilIdle(HWND window)
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, ArrivalTimeoutMs, nullptr) != 0;
 }
 
-// One shock report through the provider; false when the program never asked for the drive.
-bool ProgramEvent(Run& run)
+// One shock report to the program's sink; false when the program never asked for the drive.
+bool ProgramEvent(Run& run, IWbemObjectSink& sink, IWbemClassObject* shock)
 {
-    if (!run.provider->FireEvents({0x501})) {
-        return false;
-    }
+    LARGE_INTEGER delivered;
+    QueryPerformanceCounter(&delivered);
+    sink.Indicate(1, &shock);
     const LONGLONG arrived = driveArrivals.Wait();
     if (arrived == 0) {
         return false;
     }
-    run.program.push_back(Microseconds(run, run.provider->LastDeliveryCounter(), arrived));
+    run.program.push_back(Microseconds(run, delivered.QuadPart, arrived));
     return WaitUntilIdle(run.mainWindow);
 }
 
@@ -144,21 +146,14 @@ bool BaselineEvent(Run& run)
     return WaitUntilIdle(run.baselineWindow);
 }
 
-// Feeds both sides in alternating blocks once the program is up, then closes its window.
-DWORD WINAPI Driver(void* context) noexcept
+// Feeds both sides in alternating blocks.
+void Feed(Run& run)
 {
-    Run& run = *static_cast<Run*>(context);
-    for (int waited = 0; waited < 3000 && (run.mainWindow == nullptr || !run.provider->Subscribed()); ++waited) {
-        Sleep(10);
-        run.mainWindow = FindWindowA(nullptr, MainWindowTitle);
-    }
-    if (run.mainWindow == nullptr || !run.provider->Subscribed()) {
-        run.failure = "the program's window never came up subscribed to the provider";
-        return 0;
-    }
+    const Microsoft::WRL::ComPtr<IWbemObjectSink> sink = run.provider->Subscriber();
+    const Microsoft::WRL::ComPtr<IWbemClassObject> shock = sim::MakeEvent(0x501);
     for (int sent = 0; sent < run.events && run.failure == nullptr; sent += BlockSize) {
         for (int index = 0; index < BlockSize && run.failure == nullptr; ++index) {
-            if (!ProgramEvent(run)) {
+            if (!ProgramEvent(run, *sink.Get(), shock.Get())) {
                 run.failure = "a shock report never reached the drive";
             }
             Sleep(run.spacingMs);
@@ -170,7 +165,28 @@ DWORD WINAPI Driver(void* context) noexcept
             Sleep(run.spacingMs);
         }
     }
+}
+
+// Waits for the program to come up, feeds it, then closes its window.
+DWORD WINAPI Driver(void* context) noexcept
+{
+    Run& run = *static_cast<Run*>(context);
+    // WMI's delivery threads belong to the multithreaded apartment.
+    const bool comInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    for (int waited = 0; waited < 3000 && (run.mainWindow == nullptr || !run.provider->Subscribed()); ++waited) {
+        Sleep(10);
+        run.mainWindow = FindWindowA(nullptr, MainWindowTitle);
+    }
+    if (run.mainWindow == nullptr || !run.provider->Subscribed()) {
+        run.failure = "the program's window never came up subscribed to the provider";
+    }
+    if (run.failure == nullptr) {
+        Feed(run);
+    }
     PostMessageA(run.mainWindow, WM_CLOSE, 0, 0);
+    if (comInitialized) {
+        CoUninitialize();
+    }
     return 0;
 }
 
@@ -179,7 +195,7 @@ DWORD WINAPI Driver(void* context) noexcept
 int main(int argc, char** argv)
 {
     const int events = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const auto spacingMs = static_cast<DWORD>(argc > 2 ? std::atoi(argv[2]) : 3);
+    const auto spacingMs = static_cast<DWORD>(argc > 2 ? std::atoi(argv[2]) : 20);
     if (events < BlockSize) {
         std::fprintf(stderr, "LatencyBench: at least %d events\n", BlockSize);
         return 2;

@@ -78,11 +78,8 @@ bool Provider::FireEvents(const std::vector<std::optional<int>>& shocks)
         batch.push_back(events.emplace_back(MakeEvent(shock)).Get());
     }
     // WMI delivers on threads of its own, which belong to the multithreaded apartment.
-    std::thread delivery([this, &sink, &batch] {
+    std::thread delivery([&sink, &batch] {
         const bool initialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        m_lastDelivery = now.QuadPart;
         sink->Indicate(static_cast<LONG>(batch.size()), batch.data());
         if (initialized) {
             CoUninitialize();
@@ -97,6 +94,8 @@ bool Provider::FireEvents(const std::vector<std::optional<int>>& shocks)
     }
     return true;
 }
+
+ComPtr<IWbemObjectSink> Provider::Subscriber() const { return m_state->Subscriber(); }
 
 std::wstring DeliveredLine(std::optional<int> uShock)
 {

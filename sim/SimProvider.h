@@ -11,7 +11,6 @@
 #include <wbemcli.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,9 +76,9 @@ public:
     // an object without uShock), made from a thread of the provider's own; returns once
     // Indicate has returned. Returns false if nobody is subscribed.
     bool FireEvents(const std::vector<std::optional<int>>& shocks);
-    // The performance-counter reading taken on the delivery thread just before the last
-    // Indicate of FireEvents: where the benchmarks time the program's reaction from.
-    LONGLONG LastDeliveryCounter() const noexcept { return m_lastDelivery.load(); }
+    // The sink the subscription holds, null while there is none: for a benchmark that
+    // delivers from a warm thread of its own, as WMI's pooled delivery threads are.
+    Microsoft::WRL::ComPtr<IWbemObjectSink> Subscriber() const;
 
 private:
     std::shared_ptr<ProviderState> m_state;
@@ -87,7 +86,6 @@ private:
     bool m_comInitialized = false;
     HRESULT m_registration = E_FAIL;
     DWORD m_apartmentCookie = 0;
-    std::atomic<LONGLONG> m_lastDelivery = 0;
 };
 
 // How the timeline shows one delivered event: "GSensorEvent uShock=0x501 delivered", or
