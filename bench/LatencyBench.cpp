@@ -5,8 +5,7 @@
 // instead of reaching a drive. The baseline is the floor of any design that hands the event
 // to the window's thread: one thread posts a message to a window of another thread, which
 // notes its dispatch. One warm thread delivers to both, in alternating blocks: WMI delivers
-// from pooled threads, and the first window call of a new thread costs Wine more than the
-// whole path to the drive.
+// from pooled threads, and under Wine the window calls of a new thread cost more.
 //
 // LatencyBench.exe [EVENTS [SPACING_MS]]   (10000 events, each 20 ms after the last was handled)
 #include "Report.h"
