@@ -64,7 +64,19 @@ struct Subject {
     const char* title;
 };
 
+// A started subject. One dropped while it still runs, by a measurement that failed half
+// way, is ended, so that it never stands beside the next start.
 struct Running {
+    Running(HANDLE processHandle, DWORD id) noexcept : process(processHandle), processId(id) {}
+    Running(Running&&) noexcept = default;
+    Running& operator=(Running&&) noexcept = default;
+    ~Running()
+    {
+        if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.get(), 1);
+        }
+    }
+
     tl::unique_handle process;
     DWORD processId = 0;
     HWND window = nullptr;
@@ -139,7 +151,7 @@ std::optional<Running> StartUntilReady(const Subject& subject)
         return std::nullopt;
     }
     const tl::unique_handle thread(created.hThread);
-    Running running{tl::unique_handle(created.hProcess), created.dwProcessId};
+    Running running(created.hProcess, created.dwProcessId);
     for (;;) {
         running.window = FindOwnWindow(subject.title, running.processId);
         if (running.window != nullptr && TrayIconAdded(running.window)) {
@@ -154,7 +166,6 @@ std::optional<Running> StartUntilReady(const Subject& subject)
             return std::nullopt;
         }
         if (Milliseconds(start, Now()) > ReadyTimeoutMs) {
-            TerminateProcess(running.process.get(), 1);
             Fail(std::string(subject.name) +
                  (running.window == nullptr ? " showed no window titled \"" : " added no tray icon to its window \"") +
                  subject.title + "\" within " + std::to_string(ReadyTimeoutMs / 1000) + " s");
@@ -180,7 +191,6 @@ bool Close(Running& running, const char* name)
 {
     PostMessageW(running.window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(running.process.get(), EndTimeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(running.process.get(), 1);
         return Fail(std::string(name) + " did not end within " + std::to_string(EndTimeoutMs / 1000) +
                     " s of WM_CLOSE");
     }
@@ -323,26 +333,9 @@ std::optional<int> EndedReactions()
     return count;
 }
 
-// One shock from the sensor, ended at once by 0x0B02. The sensor's event is posted to the
-// window before the sensor answers and 0x0B02 after, so the window handles them in that
-// order.
-bool ShockReaction(const Running& program)
-{
-    const sim::SensorExchange exchange = sim::ExchangeWithSensor("shock");
-    if (exchange.failure != sim::SensorExchange::Failure::None) {
-        return Fail(ErrorText("cannot reach the simulated sensor in the program", exchange.error));
-    }
-    if (!std::string_view(exchange.reply).starts_with(sim::ReplyDone)) {
-        return Fail("the simulated sensor did not fire the shock: " + exchange.reply);
-    }
-    if (!PostMessageW(program.window, WM_TL_SHOCK_OVER, 0, 0)) {
-        return Fail(ErrorText("cannot post the end of the shock reaction", GetLastError()));
-    }
-    return WaitUntilIdle(program, "the program");
-}
-
-// Waits until the provider has seen the end of every reaction; the last ones may still be
-// in the window's queue when the last shock was answered.
+// Waits until the provider has seen the end of that many reactions in all. The log is the
+// only sign of it outside the program: a message sent to the window would be answered
+// ahead of the posted ones still in its queue, even in the middle of a reaction.
 bool WaitForReactionEnds(int expected)
 {
     const ULONGLONG deadline = GetTickCount64() + EndTimeoutMs;
@@ -358,8 +351,26 @@ bool WaitForReactionEnds(int expected)
             return Fail("the program ended " + std::to_string(*ended) + " shock reactions, not " +
                         std::to_string(expected));
         }
-        Sleep(10);
+        Sleep(1);
     }
+}
+
+// One shock from the sensor, ended at once by 0x0B02, and handled before this returns.
+// The sensor's event is posted to the window before the sensor answers and 0x0B02 after,
+// so the window handles them in that order. ended: reactions the program ended before.
+bool ShockReaction(const Running& program, int ended)
+{
+    const sim::SensorExchange exchange = sim::ExchangeWithSensor("shock");
+    if (exchange.failure != sim::SensorExchange::Failure::None) {
+        return Fail(ErrorText("cannot reach the simulated sensor in the program", exchange.error));
+    }
+    if (!std::string_view(exchange.reply).starts_with(sim::ReplyDone)) {
+        return Fail("the simulated sensor did not fire the shock: " + exchange.reply);
+    }
+    if (!PostMessageW(program.window, WM_TL_SHOCK_OVER, 0, 0)) {
+        return Fail(ErrorText("cannot post the end of the shock reaction", GetLastError()));
+    }
+    return WaitForReactionEnds(ended + 1);
 }
 
 // The memory of each subject, settled after start-up, over MemoryRuns starts each.
@@ -410,12 +421,9 @@ std::optional<Reactions> MeasureReactions(const Subject& subject, int count)
         return std::nullopt;
     }
     for (int reaction = 0; reaction < count; ++reaction) {
-        if (!ShockReaction(*program)) {
+        if (!ShockReaction(*program, *endedBefore + reaction)) {
             return std::nullopt;
         }
-    }
-    if (!WaitForReactionEnds(*endedBefore + count)) {
-        return std::nullopt;
     }
     Sleep(ReactionSettleMs);
     const std::optional<Memory> after = ReadMemory(*program, subject.name);
@@ -473,8 +481,21 @@ bool MeasureMemory(const std::array<Subject, 3>& subjects, int reactionCount)
     bench::PrintNote("memory at rest: " + std::to_string(SettleMs / 1000) + " s after start-up, medians of " +
                      std::to_string(MemoryRuns) + " starts each in alternating order; after the shock reactions: " +
                      std::to_string(ReactionSettleMs / 1000) + " s after the last, against the same process before");
-    bench::PrintNote("the simulated provider inside the program keeps a log line of every call and event it sees: "
-                     "part of any growth is that record, not the program");
+    bench::PrintNote("the simulated provider inside the program keeps every call and event it sees, and each "
+                     "reaction's wait reads its log: part of any growth is theirs, not the program's");
+    return true;
+}
+
+// The desktop's shell may still be starting when this is the desktop's first program.
+bool WaitForTaskbar()
+{
+    const ULONGLONG deadline = GetTickCount64() + ReadyTimeoutMs;
+    while (FindWindowA("Shell_TrayWnd", nullptr) == nullptr) {
+        if (GetTickCount64() > deadline) {
+            return false;
+        }
+        Sleep(10);
+    }
     return true;
 }
 
@@ -511,7 +532,7 @@ int wmain(int argc, wchar_t** argv)
     GetDesktopWindow();
     // Sleep(1) sleeps 1 ms, not a scheduler tick of 15 ms, while the polls run.
     timeBeginPeriod(1);
-    if (FindWindowA("Shell_TrayWnd", nullptr) == nullptr) {
+    if (!WaitForTaskbar()) {
         Fail("there is no taskbar, so no notification area: run on a desktop with one");
         return Unmeasured;
     }
