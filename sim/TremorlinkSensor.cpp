@@ -7,7 +7,7 @@
 #include "PowerStore.h"
 #include "SensorCommand.h"
 #include "SensorPipe.h"
-#include "platform/Handles.h"
+#include "SensorPipeClient.h"
 
 #include <windows.h>
 
@@ -24,9 +24,6 @@ constexpr int Done = 0;
 constexpr int Refused = 1;
 constexpr int Unreachable = 2;
 constexpr int Usage = 3;
-
-// The server takes one client at a time; another one is served within milliseconds.
-constexpr DWORD BusyWaitMs = 5000;
 
 constexpr char UsageText[] = "usage: TremorlinkSensor shock|move|event N|log|timeline|power\n"
                              "  shock     fires one GSensorEvent with uShock 0x501 (a shock)\n"
@@ -62,38 +59,9 @@ std::string Joined(int argc, char** argv)
     return text;
 }
 
-tl::unique_hfile Connect()
-{
-    tl::unique_hfile pipe(
-        CreateFileW(sim::SensorPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!pipe && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(sim::SensorPipeName, BusyWaitMs)) {
-        pipe.reset(
-            CreateFileW(sim::SensorPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    }
-    return pipe;
-}
-
 std::string ErrorText(const char* what, DWORD error)
 {
     return std::string(what) + " (error " + std::to_string(error) + ")";
-}
-
-// One message back from the server, however long.
-std::optional<std::string> ReadReply(HANDLE pipe)
-{
-    std::string reply;
-    char buffer[4096];
-    for (;;) {
-        DWORD size = 0;
-        const BOOL complete = ReadFile(pipe, buffer, sizeof(buffer), &size, nullptr);
-        reply.append(buffer, size);
-        if (complete) {
-            return reply;
-        }
-        if (GetLastError() != ERROR_MORE_DATA) {
-            return std::nullopt;
-        }
-    }
 }
 
 // Read here, not in the program: the settings live in the prefix, and the screen saver's
@@ -134,27 +102,22 @@ int main(int argc, char** argv)
         return Usage;
     }
 
-    const tl::unique_hfile pipe = Connect();
-    if (!pipe) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) {
+    const sim::SensorExchange exchange = sim::ExchangeWithSensor(request);
+    switch (exchange.failure) {
+    case sim::SensorExchange::Failure::None: break;
+    case sim::SensorExchange::Failure::Unreachable:
+        if (exchange.error == ERROR_FILE_NOT_FOUND) {
             return Fail(Unreachable, "Quen Tremorlink is not running with the simulated sensor "
                                      "(nothing serves \\\\.\\pipe\\QuenTremorlinkSensor)");
         }
-        return Fail(Unreachable, ErrorText("cannot reach the simulated sensor", error));
-    }
-    DWORD mode = PIPE_READMODE_MESSAGE;
-    DWORD written = 0;
-    if (!SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr) ||
-        !WriteFile(pipe.get(), request.data(), static_cast<DWORD>(request.size()), &written, nullptr)) {
-        return Fail(Unreachable, ErrorText("cannot send the command", GetLastError()));
-    }
-    const std::optional<std::string> reply = ReadReply(pipe.get());
-    if (!reply) {
-        return Fail(Unreachable, ErrorText("no answer from the simulated sensor", GetLastError()));
+        return Fail(Unreachable, ErrorText("cannot reach the simulated sensor", exchange.error));
+    case sim::SensorExchange::Failure::NotSent:
+        return Fail(Unreachable, ErrorText("cannot send the command", exchange.error));
+    case sim::SensorExchange::Failure::NoReply:
+        return Fail(Unreachable, ErrorText("no answer from the simulated sensor", exchange.error));
     }
 
-    const std::string_view answer = *reply;
+    const std::string_view answer = exchange.reply;
     if (answer.starts_with(sim::ReplyDone)) {
         Print(stdout, answer.substr(sim::ReplyDone.size()));
         return Done;

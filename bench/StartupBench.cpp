@@ -1,0 +1,549 @@
+// StartupBench.exe: measures the real Tremorlink.exe from outside, against BareTray.exe
+// started and measured by the same code in the same run.
+//   StartupBench startup N <Tremorlink.exe> <BareTray.exe>
+//     the time from process creation until the main window is found by its title and its
+//     tray icon is there; N runs of each of the program, the bare tray program and the
+//     bare tray program that connects to root\wmi, in alternating order.
+//   StartupBench memory R <Tremorlink.exe> <BareTray.exe>
+//     memory at rest of the three, then the program's memory and kernel handles before
+//     and after R shock reactions driven through the simulated sensor.
+// Prints rows of the benchmark table (Report.h) on stdout. What could not be measured is
+// told on stderr, with exit code 1 (2 for a wrong command line).
+#include "BareTray.h"
+#include "Report.h"
+#include "SensorPipe.h"
+#include "SensorPipeClient.h"
+#include "platform/Handles.h"
+#include "platform/Messages.h"
+
+#include <windows.h>
+#include <psapi.h>
+#include <shellapi.h>
+#include <timeapi.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <fcntl.h>
+#include <io.h>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr int Unmeasured = 1;
+constexpr int Usage = 2;
+
+constexpr DWORD ReadyTimeoutMs = 30000;
+constexpr DWORD EndTimeoutMs = 30000;
+// After start-up, until the work that start-up left (deferred messages, the first timer
+// ticks, the heap's first trims) is over.
+constexpr DWORD SettleMs = 2000;
+// After the last shock reaction: its animation timer runs 2 s more, then the balloon's
+// removal, then both timers rest.
+constexpr DWORD ReactionSettleMs = 5000;
+// Starts of each program for the memory at rest.
+constexpr int MemoryRuns = 3;
+// The tray icon id of the program (Form1::TrayIconId) and of the bare program.
+constexpr UINT TrayIconId = BareTrayIconId;
+
+constexpr char UsageText[] = "usage: StartupBench startup N <Tremorlink.exe> <BareTray.exe>\n"
+                             "       StartupBench memory R <Tremorlink.exe> <BareTray.exe>\n";
+
+// The log line of the provider call that ends every shock reaction.
+constexpr std::string_view ReactionEndLine = "FinishProcessEvent uStatus=1";
+
+struct Subject {
+    const char* name; // for the notes and messages
+    std::wstring commandLine;
+    const char* title;
+};
+
+// A started subject. One dropped while it still runs, by a measurement that failed half
+// way, is ended, so that it never stands beside the next start.
+struct Running {
+    Running(HANDLE processHandle, DWORD id) noexcept : process(processHandle), processId(id) {}
+    Running(Running&&) noexcept = default;
+    Running& operator=(Running&&) noexcept = default;
+    ~Running()
+    {
+        if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.get(), 1);
+        }
+    }
+
+    tl::unique_handle process;
+    DWORD processId = 0;
+    HWND window = nullptr;
+    double readyMs = 0;
+};
+
+struct Memory {
+    double privateKiB = 0;
+    double workingSetKiB = 0;
+};
+
+bool Fail(const std::string& message)
+{
+    std::fprintf(stderr, "StartupBench: %s\n", message.c_str());
+    std::fflush(stderr);
+    return false;
+}
+
+std::string ErrorText(const std::string& what, DWORD error) { return what + " (error " + std::to_string(error) + ")"; }
+
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
+{
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER value;
+        QueryPerformanceFrequency(&value);
+        return value.QuadPart;
+    }();
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency);
+}
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+// A modify that changes nothing succeeds only for an icon the notification area holds.
+bool TrayIconAdded(HWND window)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = window;
+    data.uID = TrayIconId;
+    data.uFlags = 0;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+// The window of that process with that title, else nullptr.
+HWND FindOwnWindow(const char* title, DWORD processId)
+{
+    const HWND window = FindWindowA(nullptr, title);
+    DWORD owner = 0;
+    if (window != nullptr && GetWindowThreadProcessId(window, &owner) != 0 && owner == processId) {
+        return window;
+    }
+    return nullptr;
+}
+
+// Starts the subject and returns once its window and tray icon are there; readyMs counts
+// from just before the process is created.
+std::optional<Running> StartUntilReady(const Subject& subject)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION created{};
+    std::wstring commandLine = subject.commandLine; // CreateProcessW may write into it
+    const LARGE_INTEGER start = Now();
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &created)) {
+        Fail(ErrorText(std::string("cannot start ") + subject.name, GetLastError()));
+        return std::nullopt;
+    }
+    const tl::unique_handle thread(created.hThread);
+    Running running(created.hProcess, created.dwProcessId);
+    for (;;) {
+        running.window = FindOwnWindow(subject.title, running.processId);
+        if (running.window != nullptr && TrayIconAdded(running.window)) {
+            running.readyMs = Milliseconds(start, Now());
+            return running;
+        }
+        if (WaitForSingleObject(running.process.get(), 0) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeProcess(running.process.get(), &code);
+            Fail(std::string(subject.name) + " ended with exit code " + std::to_string(code) +
+                 " before its window and tray icon were there");
+            return std::nullopt;
+        }
+        if (Milliseconds(start, Now()) > ReadyTimeoutMs) {
+            Fail(std::string(subject.name) +
+                 (running.window == nullptr ? " showed no window titled \"" : " added no tray icon to its window \"") +
+                 subject.title + "\" within " + std::to_string(ReadyTimeoutMs / 1000) + " s");
+            return std::nullopt;
+        }
+        Sleep(1);
+    }
+}
+
+// Returns once the window's thread has come back to its message loop.
+bool WaitUntilIdle(const Running& running, const char* name)
+{
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(running.window, WM_NULL, 0, 0, SMTO_NORMAL, EndTimeoutMs, &result) == 0) {
+        return Fail(ErrorText(std::string(name) + " did not answer its window's messages", GetLastError()));
+    }
+    return true;
+}
+
+// Closes the window as a user's exit would and waits for the process to end, so that the
+// next start never runs beside it.
+bool Close(Running& running, const char* name)
+{
+    PostMessageW(running.window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(running.process.get(), EndTimeoutMs) != WAIT_OBJECT_0) {
+        return Fail(std::string(name) + " did not end within " + std::to_string(EndTimeoutMs / 1000) +
+                    " s of WM_CLOSE");
+    }
+    return true;
+}
+
+std::optional<Memory> ReadMemory(const Running& running, const char* name)
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(running.process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof(counters))) {
+        Fail(ErrorText(std::string("cannot read the memory of ") + name, GetLastError()));
+        return std::nullopt;
+    }
+    return Memory{static_cast<double>(counters.PrivateUsage) / 1024.0,
+                  static_cast<double>(counters.WorkingSetSize) / 1024.0};
+}
+
+// GetProcessHandleCount answers 0 under Wine; the system's process list has the count
+// there and on Windows.
+std::optional<ULONG> KernelHandleCount(DWORD processId)
+{
+    constexpr NTSTATUS InfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+    std::vector<unsigned char> buffer(256 * 1024);
+    NTSTATUS status = 0;
+    for (;;) {
+        ULONG needed = 0;
+        status = NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                          &needed);
+        if (status != InfoLengthMismatch) {
+            break;
+        }
+        buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
+    }
+    if (status < 0) {
+        char text[80];
+        std::snprintf(text, sizeof(text), "cannot read the system's process list (status 0x%08lX)",
+                      static_cast<unsigned long>(status));
+        Fail(text);
+        return std::nullopt;
+    }
+    for (size_t offset = 0;;) {
+        const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);
+        if (reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId) == processId) {
+            return entry->HandleCount;
+        }
+        if (entry->NextEntryOffset == 0) {
+            break;
+        }
+        offset += entry->NextEntryOffset;
+    }
+    Fail("process " + std::to_string(processId) + " is not in the system's process list");
+    return std::nullopt;
+}
+
+// Every run of the three subjects, in the order of the subjects.
+using Samples = std::array<std::vector<double>, 3>;
+
+// The order of round r: each subject comes first, second and third equally often, so
+// that none is always started right after the same other one.
+std::array<size_t, 3> RoundOrder(int round)
+{
+    const auto first = static_cast<size_t>(round % 3);
+    return {first, (first + 1) % 3, (first + 2) % 3};
+}
+
+std::string Spread(const std::vector<double>& samples, const char* unit)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.1f to %.1f %s", bench::Quantile(samples, 0), bench::Quantile(samples, 1),
+                  unit);
+    return text;
+}
+
+bool MeasureStartup(const std::array<Subject, 3>& subjects, int runs)
+{
+    // One unmeasured start of each first, so that no figure holds the first load of the
+    // files from disk.
+    for (const Subject& subject : subjects) {
+        std::optional<Running> running = StartUntilReady(subject);
+        if (!running || !Close(*running, subject.name)) {
+            return false;
+        }
+    }
+    Samples samples;
+    for (int round = 0; round < runs; ++round) {
+        for (const size_t index : RoundOrder(round)) {
+            std::optional<Running> running = StartUntilReady(subjects[index]);
+            if (!running) {
+                return false;
+            }
+            samples[index].push_back(running->readyMs);
+            if (!Close(*running, subjects[index].name)) {
+                return false;
+            }
+        }
+    }
+    const bench::Value program{bench::Median(samples[0]), "ms"};
+    // Every design that reaches the sensor provider pays for COM and the connection: the
+    // program is held to the floor that includes them. Against the bare tray program alone
+    // the figure only shows what the connection costs, so it has no goal.
+    bench::PrintRow("start-up vs bare tray program", program, {bench::Median(samples[1]), "ms"}, bench::Goal::Report(),
+                    runs);
+    bench::PrintRow("start-up vs bare tray + root\\wmi connect", program, {bench::Median(samples[2]), "ms"},
+                    bench::Goal::RatioAtMost(1.25), runs);
+    bench::PrintNote("start-up, from process creation until the window is found and its tray icon added, medians of " +
+                     std::to_string(runs) + " runs each in alternating order after one unmeasured start of each");
+    bench::PrintNote("start-up spread: program " + Spread(samples[0], "ms") + ", bare tray " +
+                     Spread(samples[1], "ms") + ", bare tray + root\\wmi " + Spread(samples[2], "ms"));
+    return true;
+}
+
+// The provider's log as the program's simulated sensor keeps it.
+std::optional<std::string> SensorLog()
+{
+    const sim::SensorExchange exchange = sim::ExchangeWithSensor("log");
+    if (exchange.failure != sim::SensorExchange::Failure::None) {
+        Fail(ErrorText("cannot reach the simulated sensor in the program", exchange.error));
+        return std::nullopt;
+    }
+    if (!std::string_view(exchange.reply).starts_with(sim::ReplyDone)) {
+        Fail("the simulated sensor refused its log: " + exchange.reply);
+        return std::nullopt;
+    }
+    return exchange.reply;
+}
+
+// Shock reactions the program has ended so far, as the provider saw them.
+std::optional<int> EndedReactions()
+{
+    const std::optional<std::string> log = SensorLog();
+    if (!log) {
+        return std::nullopt;
+    }
+    int count = 0;
+    for (size_t at = log->find(ReactionEndLine); at != std::string::npos; at = log->find(ReactionEndLine, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Waits until the provider has seen the end of that many reactions in all. The log is the
+// only sign of it outside the program: a message sent to the window would be answered
+// ahead of the posted ones still in its queue, even in the middle of a reaction.
+bool WaitForReactionEnds(int expected)
+{
+    const ULONGLONG deadline = GetTickCount64() + EndTimeoutMs;
+    for (;;) {
+        const std::optional<int> ended = EndedReactions();
+        if (!ended) {
+            return false;
+        }
+        if (*ended == expected) {
+            return true;
+        }
+        if (*ended > expected || GetTickCount64() > deadline) {
+            return Fail("the program ended " + std::to_string(*ended) + " shock reactions, not " +
+                        std::to_string(expected));
+        }
+        Sleep(1);
+    }
+}
+
+// One shock from the sensor, ended at once by 0x0B02, and handled before this returns.
+// The sensor's event is posted to the window before the sensor answers and 0x0B02 after,
+// so the window handles them in that order. ended: reactions the program ended before.
+bool ShockReaction(const Running& program, int ended)
+{
+    const sim::SensorExchange exchange = sim::ExchangeWithSensor("shock");
+    if (exchange.failure != sim::SensorExchange::Failure::None) {
+        return Fail(ErrorText("cannot reach the simulated sensor in the program", exchange.error));
+    }
+    if (!std::string_view(exchange.reply).starts_with(sim::ReplyDone)) {
+        return Fail("the simulated sensor did not fire the shock: " + exchange.reply);
+    }
+    if (!PostMessageW(program.window, WM_TL_SHOCK_OVER, 0, 0)) {
+        return Fail(ErrorText("cannot post the end of the shock reaction", GetLastError()));
+    }
+    return WaitForReactionEnds(ended + 1);
+}
+
+// The memory of each subject, settled after start-up, over MemoryRuns starts each.
+bool MeasureAtRest(const std::array<Subject, 3>& subjects, std::array<std::vector<Memory>, 3>& atRest)
+{
+    for (int round = 0; round < MemoryRuns; ++round) {
+        for (const size_t index : RoundOrder(round)) {
+            const Subject& subject = subjects[index];
+            std::optional<Running> running = StartUntilReady(subject);
+            if (!running || !WaitUntilIdle(*running, subject.name)) {
+                return false;
+            }
+            Sleep(SettleMs);
+            const std::optional<Memory> memory = ReadMemory(*running, subject.name);
+            if (!memory || !Close(*running, subject.name)) {
+                return false;
+            }
+            atRest[index].push_back(*memory);
+        }
+    }
+    return true;
+}
+
+struct Reactions {
+    Memory before;
+    Memory after;
+    ULONG handlesBefore = 0;
+    ULONG handlesAfter = 0;
+};
+
+// The program's memory and handles, settled, before and after that many shock reactions.
+std::optional<Reactions> MeasureReactions(const Subject& subject, int count)
+{
+    std::optional<Running> program = StartUntilReady(subject);
+    if (!program || !WaitUntilIdle(*program, subject.name)) {
+        return std::nullopt;
+    }
+    // The log is read before the first figure as after the last, so that both see what
+    // that read leaves in the program's heap.
+    const std::optional<int> endedBefore = EndedReactions();
+    if (!endedBefore) {
+        return std::nullopt;
+    }
+    Sleep(SettleMs);
+    const std::optional<Memory> before = ReadMemory(*program, subject.name);
+    const std::optional<ULONG> handlesBefore = KernelHandleCount(program->processId);
+    if (!before || !handlesBefore) {
+        return std::nullopt;
+    }
+    for (int reaction = 0; reaction < count; ++reaction) {
+        if (!ShockReaction(*program, *endedBefore + reaction)) {
+            return std::nullopt;
+        }
+    }
+    Sleep(ReactionSettleMs);
+    const std::optional<Memory> after = ReadMemory(*program, subject.name);
+    const std::optional<ULONG> handlesAfter = KernelHandleCount(program->processId);
+    if (!after || !handlesAfter || !Close(*program, subject.name)) {
+        return std::nullopt;
+    }
+    return Reactions{*before, *after, *handlesBefore, *handlesAfter};
+}
+
+bool MeasureMemory(const std::array<Subject, 3>& subjects, int reactionCount)
+{
+    std::array<std::vector<Memory>, 3> atRest;
+    if (!MeasureAtRest(subjects, atRest)) {
+        return false;
+    }
+    const std::optional<Reactions> reactions = MeasureReactions(subjects[0], reactionCount);
+    if (!reactions) {
+        return false;
+    }
+
+    // Wine reports no private bytes: then every figure is the working set, the program's
+    // and the baselines' alike.
+    bool privateBytes = reactions->before.privateKiB > 0 && reactions->after.privateKiB > 0;
+    for (const std::vector<Memory>& runs : atRest) {
+        for (const Memory& memory : runs) {
+            privateBytes = privateBytes && memory.privateKiB > 0;
+        }
+    }
+    const auto kiB = [privateBytes](const Memory& memory) {
+        return bench::Value{privateBytes ? memory.privateKiB : memory.workingSetKiB, "KiB"};
+    };
+    const auto medianKiB = [privateBytes](const std::vector<Memory>& runs) {
+        std::vector<double> values;
+        for (const Memory& memory : runs) {
+            values.push_back(privateBytes ? memory.privateKiB : memory.workingSetKiB);
+        }
+        return bench::Value{bench::Median(values), "KiB"};
+    };
+    const bench::Value programAtRest = medianKiB(atRest[0]);
+    // As with start-up, the floor is the bare program that connects to root\wmi.
+    bench::PrintRow("memory at rest vs bare tray program", programAtRest, medianKiB(atRest[1]), bench::Goal::Report(),
+                    MemoryRuns);
+    bench::PrintRow("memory at rest vs bare tray + root\\wmi connect", programAtRest, medianKiB(atRest[2]),
+                    bench::Goal::RatioAtMost(1.25), MemoryRuns);
+    const std::string counter = privateBytes ? "private bytes" : "working set";
+    const std::string after = " after " + std::to_string(reactionCount) + " shock reactions";
+    bench::PrintRow((counter + after).c_str(), kiB(reactions->after), kiB(reactions->before), bench::Goal::NoGrowth(),
+                    reactionCount);
+    bench::PrintRow(("kernel handles" + after).c_str(), {static_cast<double>(reactions->handlesAfter), ""},
+                    {static_cast<double>(reactions->handlesBefore), ""}, bench::Goal::NoGrowth(), reactionCount);
+    if (!privateBytes) {
+        bench::PrintNote("Wine reports no private bytes (PrivateUsage 0): the memory figures are the working set");
+    }
+    bench::PrintNote("memory at rest: " + std::to_string(SettleMs / 1000) + " s after start-up, medians of " +
+                     std::to_string(MemoryRuns) + " starts each in alternating order; after the shock reactions: " +
+                     std::to_string(ReactionSettleMs / 1000) + " s after the last, against the same process before");
+    bench::PrintNote("the simulated provider inside the program keeps every call and event it sees, and each "
+                     "reaction's wait reads its log: part of any growth is theirs, not the program's");
+    return true;
+}
+
+// The desktop's shell may still be starting when this is the desktop's first program.
+bool WaitForTaskbar()
+{
+    const ULONGLONG deadline = GetTickCount64() + ReadyTimeoutMs;
+    while (FindWindowA("Shell_TrayWnd", nullptr) == nullptr) {
+        if (GetTickCount64() > deadline) {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+std::wstring Quoted(const wchar_t* path) { return L"\"" + std::wstring(path) + L"\""; }
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    // Read on a Linux host, through Wine: lines end in a line feed alone.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+
+    if (argc != 5) {
+        std::fputs(UsageText, stderr);
+        return Usage;
+    }
+    const std::wstring_view mode = argv[1];
+    wchar_t* end = nullptr;
+    const long count = std::wcstol(argv[2], &end, 10);
+    if ((mode != L"startup" && mode != L"memory") || *end != L'\0' || count < 1 || count > 1000000) {
+        std::fputs(UsageText, stderr);
+        return Usage;
+    }
+    const std::string_view connect = BareTrayConnectArgument;
+    const std::array<Subject, 3> subjects{{
+        {"the program", Quoted(argv[3]), MainWindowTitle},
+        {"the bare tray program", Quoted(argv[4]), BareTrayTitle},
+        {"the bare tray program with root\\wmi", Quoted(argv[4]) + L" " + std::wstring(connect.begin(), connect.end()),
+         BareTrayTitle},
+    }};
+
+    // Without this call a fresh process's first FindWindow may fail (Wine).
+    GetDesktopWindow();
+    // Sleep(1) sleeps 1 ms, not a scheduler tick of 15 ms, while the polls run.
+    timeBeginPeriod(1);
+    if (!WaitForTaskbar()) {
+        Fail("there is no taskbar, so no notification area: run on a desktop with one");
+        return Unmeasured;
+    }
+    for (const Subject& subject : subjects) {
+        if (FindWindowA(nullptr, subject.title) != nullptr) {
+            Fail(std::string("a window titled \"") + subject.title + "\" is there already: end that program first");
+            return Unmeasured;
+        }
+    }
+    const bool measured = mode == L"startup" ? MeasureStartup(subjects, static_cast<int>(count))
+                                             : MeasureMemory(subjects, static_cast<int>(count));
+    timeEndPeriod(1);
+    return measured ? 0 : Unmeasured;
+}
