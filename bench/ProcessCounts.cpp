@@ -1,5 +1,6 @@
 #include "ProcessCounts.h"
 
+#include <psapi.h>
 #include <winternl.h>
 
 #include <vector>
@@ -95,6 +96,17 @@ int UserHandlesReached()
 }
 
 } // namespace
+
+std::optional<Memory> MemoryOf(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters))) {
+        return std::nullopt;
+    }
+    return Memory{static_cast<double>(counters.PrivateUsage) / 1024.0,
+                  static_cast<double>(counters.WorkingSetSize) / 1024.0};
+}
 
 std::optional<int> KernelHandles(DWORD processId)
 {

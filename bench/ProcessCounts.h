@@ -14,6 +14,16 @@ struct ProcessCounts {
     int kernelHandles = 0;
 };
 
+// A process's memory in KiB. Wine reports no private bytes (0): then the working set is
+// the figure to compare.
+struct Memory {
+    double privateKiB = 0;
+    double workingSetKiB = 0;
+};
+
+// nullopt when the process's memory cannot be read.
+std::optional<Memory> MemoryOf(HANDLE process);
+
 // The kernel handles of a process, from the system's process list (what Task Manager
 // shows); nullopt when it is not listed.
 std::optional<int> KernelHandles(DWORD processId);

@@ -4,15 +4,15 @@
 //     the time from process creation until the main window is found by its title and its
 //     tray icon is there; N runs of each of the program, the bare tray program and the
 //     bare tray program that connects to root\wmi, in alternating order.
-//   StartupBench memory R <Tremorlink.exe> <BareTray.exe>
-//     memory at rest of the three, then the program's memory and kernel handles before
-//     and after R shock reactions driven through the simulated sensor.
+//   StartupBench memory N <Tremorlink.exe> <BareTray.exe>
+//     the memory of the three at rest after start-up, N starts of each in alternating
+//     order. (Memory and handles over many shock reactions are HandleBench's: it runs the
+//     program's code with a simulated provider that keeps no record meanwhile.)
 // Prints rows of the benchmark table (Report.h) on stdout. What could not be measured is
 // told on stderr, with exit code 1 (2 for a wrong command line).
 #include "BareTray.h"
 #include "Report.h"
-#include "SensorPipe.h"
-#include "SensorPipeClient.h"
+#include "ProcessCounts.h"
 #include "platform/Handles.h"
 #include "platform/Messages.h"
 
@@ -20,7 +20,6 @@
 #include <psapi.h>
 #include <shellapi.h>
 #include <timeapi.h>
-#include <winternl.h>
 
 #include <algorithm>
 #include <array>
@@ -44,19 +43,11 @@ constexpr DWORD EndTimeoutMs = 30000;
 // After start-up, until the work that start-up left (deferred messages, the first timer
 // ticks, the heap's first trims) is over.
 constexpr DWORD SettleMs = 2000;
-// After the last shock reaction: its animation timer runs 2 s more, then the balloon's
-// removal, then both timers rest.
-constexpr DWORD ReactionSettleMs = 5000;
-// Starts of each program for the memory at rest.
-constexpr int MemoryRuns = 3;
 // The tray icon id of the program (Form1::TrayIconId) and of the bare program.
 constexpr UINT TrayIconId = BareTrayIconId;
 
 constexpr char UsageText[] = "usage: StartupBench startup N <Tremorlink.exe> <BareTray.exe>\n"
-                             "       StartupBench memory R <Tremorlink.exe> <BareTray.exe>\n";
-
-// The log line of the provider call that ends every shock reaction.
-constexpr std::string_view ReactionEndLine = "FinishProcessEvent uStatus=1";
+                             "       StartupBench memory N <Tremorlink.exe> <BareTray.exe>\n";
 
 struct Subject {
     const char* name; // for the notes and messages
@@ -81,11 +72,6 @@ struct Running {
     DWORD processId = 0;
     HWND window = nullptr;
     double readyMs = 0;
-};
-
-struct Memory {
-    double privateKiB = 0;
-    double workingSetKiB = 0;
 };
 
 bool Fail(const std::string& message)
@@ -197,54 +183,13 @@ bool Close(Running& running, const char* name)
     return true;
 }
 
-std::optional<Memory> ReadMemory(const Running& running, const char* name)
+std::optional<bench::Memory> ReadMemory(const Running& running, const char* name)
 {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    if (!GetProcessMemoryInfo(running.process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                              sizeof(counters))) {
+    const std::optional<bench::Memory> memory = bench::MemoryOf(running.process.get());
+    if (!memory) {
         Fail(ErrorText(std::string("cannot read the memory of ") + name, GetLastError()));
-        return std::nullopt;
     }
-    return Memory{static_cast<double>(counters.PrivateUsage) / 1024.0,
-                  static_cast<double>(counters.WorkingSetSize) / 1024.0};
-}
-
-// GetProcessHandleCount answers 0 under Wine; the system's process list has the count
-// there and on Windows.
-std::optional<ULONG> KernelHandleCount(DWORD processId)
-{
-    constexpr NTSTATUS InfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
-    std::vector<unsigned char> buffer(256 * 1024);
-    NTSTATUS status = 0;
-    for (;;) {
-        ULONG needed = 0;
-        status = NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                                          &needed);
-        if (status != InfoLengthMismatch) {
-            break;
-        }
-        buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
-    }
-    if (status < 0) {
-        char text[80];
-        std::snprintf(text, sizeof(text), "cannot read the system's process list (status 0x%08lX)",
-                      static_cast<unsigned long>(status));
-        Fail(text);
-        return std::nullopt;
-    }
-    for (size_t offset = 0;;) {
-        const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);
-        if (reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId) == processId) {
-            return entry->HandleCount;
-        }
-        if (entry->NextEntryOffset == 0) {
-            break;
-        }
-        offset += entry->NextEntryOffset;
-    }
-    Fail("process " + std::to_string(processId) + " is not in the system's process list");
-    return std::nullopt;
+    return memory;
 }
 
 // Every run of the three subjects, in the order of the subjects.
@@ -304,79 +249,10 @@ bool MeasureStartup(const std::array<Subject, 3>& subjects, int runs)
     return true;
 }
 
-// The provider's log as the program's simulated sensor keeps it.
-std::optional<std::string> SensorLog()
+// The memory of each subject, settled after start-up, over that many starts each.
+bool MeasureAtRest(const std::array<Subject, 3>& subjects, int runs, std::array<std::vector<bench::Memory>, 3>& atRest)
 {
-    const sim::SensorExchange exchange = sim::ExchangeWithSensor("log");
-    if (exchange.failure != sim::SensorExchange::Failure::None) {
-        Fail(ErrorText("cannot reach the simulated sensor in the program", exchange.error));
-        return std::nullopt;
-    }
-    if (!std::string_view(exchange.reply).starts_with(sim::ReplyDone)) {
-        Fail("the simulated sensor refused its log: " + exchange.reply);
-        return std::nullopt;
-    }
-    return exchange.reply;
-}
-
-// Shock reactions the program has ended so far, as the provider saw them.
-std::optional<int> EndedReactions()
-{
-    const std::optional<std::string> log = SensorLog();
-    if (!log) {
-        return std::nullopt;
-    }
-    int count = 0;
-    for (size_t at = log->find(ReactionEndLine); at != std::string::npos; at = log->find(ReactionEndLine, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
-// Waits until the provider has seen the end of that many reactions in all. The log is the
-// only sign of it outside the program: a message sent to the window would be answered
-// ahead of the posted ones still in its queue, even in the middle of a reaction.
-bool WaitForReactionEnds(int expected)
-{
-    const ULONGLONG deadline = GetTickCount64() + EndTimeoutMs;
-    for (;;) {
-        const std::optional<int> ended = EndedReactions();
-        if (!ended) {
-            return false;
-        }
-        if (*ended == expected) {
-            return true;
-        }
-        if (*ended > expected || GetTickCount64() > deadline) {
-            return Fail("the program ended " + std::to_string(*ended) + " shock reactions, not " +
-                        std::to_string(expected));
-        }
-        Sleep(1);
-    }
-}
-
-// One shock from the sensor, ended at once by 0x0B02, and handled before this returns.
-// The sensor's event is posted to the window before the sensor answers and 0x0B02 after,
-// so the window handles them in that order. ended: reactions the program ended before.
-bool ShockReaction(const Running& program, int ended)
-{
-    const sim::SensorExchange exchange = sim::ExchangeWithSensor("shock");
-    if (exchange.failure != sim::SensorExchange::Failure::None) {
-        return Fail(ErrorText("cannot reach the simulated sensor in the program", exchange.error));
-    }
-    if (!std::string_view(exchange.reply).starts_with(sim::ReplyDone)) {
-        return Fail("the simulated sensor did not fire the shock: " + exchange.reply);
-    }
-    if (!PostMessageW(program.window, WM_TL_SHOCK_OVER, 0, 0)) {
-        return Fail(ErrorText("cannot post the end of the shock reaction", GetLastError()));
-    }
-    return WaitForReactionEnds(ended + 1);
-}
-
-// The memory of each subject, settled after start-up, over MemoryRuns starts each.
-bool MeasureAtRest(const std::array<Subject, 3>& subjects, std::array<std::vector<Memory>, 3>& atRest)
-{
-    for (int round = 0; round < MemoryRuns; ++round) {
+    for (int round = 0; round < runs; ++round) {
         for (const size_t index : RoundOrder(round)) {
             const Subject& subject = subjects[index];
             std::optional<Running> running = StartUntilReady(subject);
@@ -384,7 +260,7 @@ bool MeasureAtRest(const std::array<Subject, 3>& subjects, std::array<std::vecto
                 return false;
             }
             Sleep(SettleMs);
-            const std::optional<Memory> memory = ReadMemory(*running, subject.name);
+            const std::optional<bench::Memory> memory = ReadMemory(*running, subject.name);
             if (!memory || !Close(*running, subject.name)) {
                 return false;
             }
@@ -394,71 +270,24 @@ bool MeasureAtRest(const std::array<Subject, 3>& subjects, std::array<std::vecto
     return true;
 }
 
-struct Reactions {
-    Memory before;
-    Memory after;
-    ULONG handlesBefore = 0;
-    ULONG handlesAfter = 0;
-};
-
-// The program's memory and handles, settled, before and after that many shock reactions.
-std::optional<Reactions> MeasureReactions(const Subject& subject, int count)
+bool MeasureMemory(const std::array<Subject, 3>& subjects, int runs)
 {
-    std::optional<Running> program = StartUntilReady(subject);
-    if (!program || !WaitUntilIdle(*program, subject.name)) {
-        return std::nullopt;
-    }
-    // The log is read before the first figure as after the last, so that both see what
-    // that read leaves in the program's heap.
-    const std::optional<int> endedBefore = EndedReactions();
-    if (!endedBefore) {
-        return std::nullopt;
-    }
-    Sleep(SettleMs);
-    const std::optional<Memory> before = ReadMemory(*program, subject.name);
-    const std::optional<ULONG> handlesBefore = KernelHandleCount(program->processId);
-    if (!before || !handlesBefore) {
-        return std::nullopt;
-    }
-    for (int reaction = 0; reaction < count; ++reaction) {
-        if (!ShockReaction(*program, *endedBefore + reaction)) {
-            return std::nullopt;
-        }
-    }
-    Sleep(ReactionSettleMs);
-    const std::optional<Memory> after = ReadMemory(*program, subject.name);
-    const std::optional<ULONG> handlesAfter = KernelHandleCount(program->processId);
-    if (!after || !handlesAfter || !Close(*program, subject.name)) {
-        return std::nullopt;
-    }
-    return Reactions{*before, *after, *handlesBefore, *handlesAfter};
-}
-
-bool MeasureMemory(const std::array<Subject, 3>& subjects, int reactionCount)
-{
-    std::array<std::vector<Memory>, 3> atRest;
-    if (!MeasureAtRest(subjects, atRest)) {
-        return false;
-    }
-    const std::optional<Reactions> reactions = MeasureReactions(subjects[0], reactionCount);
-    if (!reactions) {
+    std::array<std::vector<bench::Memory>, 3> atRest;
+    if (!MeasureAtRest(subjects, runs, atRest)) {
         return false;
     }
 
     // Wine reports no private bytes: then every figure is the working set, the program's
     // and the baselines' alike.
-    bool privateBytes = reactions->before.privateKiB > 0 && reactions->after.privateKiB > 0;
-    for (const std::vector<Memory>& runs : atRest) {
-        for (const Memory& memory : runs) {
+    bool privateBytes = true;
+    for (const std::vector<bench::Memory>& runs : atRest) {
+        for (const bench::Memory& memory : runs) {
             privateBytes = privateBytes && memory.privateKiB > 0;
         }
     }
-    const auto kiB = [privateBytes](const Memory& memory) {
-        return bench::Value{privateBytes ? memory.privateKiB : memory.workingSetKiB, "KiB"};
-    };
-    const auto medianKiB = [privateBytes](const std::vector<Memory>& runs) {
+    const auto medianKiB = [privateBytes](const std::vector<bench::Memory>& runs) {
         std::vector<double> values;
-        for (const Memory& memory : runs) {
+        for (const bench::Memory& memory : runs) {
             values.push_back(privateBytes ? memory.privateKiB : memory.workingSetKiB);
         }
         return bench::Value{bench::Median(values), "KiB"};
@@ -466,23 +295,14 @@ bool MeasureMemory(const std::array<Subject, 3>& subjects, int reactionCount)
     const bench::Value programAtRest = medianKiB(atRest[0]);
     // As with start-up, the floor is the bare program that connects to root\wmi.
     bench::PrintRow("memory at rest vs bare tray program", programAtRest, medianKiB(atRest[1]), bench::Goal::Report(),
-                    MemoryRuns);
+                    runs);
     bench::PrintRow("memory at rest vs bare tray + root\\wmi connect", programAtRest, medianKiB(atRest[2]),
-                    bench::Goal::RatioAtMost(1.25), MemoryRuns);
-    const std::string counter = privateBytes ? "private bytes" : "working set";
-    const std::string after = " after " + std::to_string(reactionCount) + " shock reactions";
-    bench::PrintRow((counter + after).c_str(), kiB(reactions->after), kiB(reactions->before), bench::Goal::NoGrowth(),
-                    reactionCount);
-    bench::PrintRow(("kernel handles" + after).c_str(), {static_cast<double>(reactions->handlesAfter), ""},
-                    {static_cast<double>(reactions->handlesBefore), ""}, bench::Goal::NoGrowth(), reactionCount);
+                    bench::Goal::RatioAtMost(1.25), runs);
     if (!privateBytes) {
         bench::PrintNote("Wine reports no private bytes (PrivateUsage 0): the memory figures are the working set");
     }
     bench::PrintNote("memory at rest: " + std::to_string(SettleMs / 1000) + " s after start-up, medians of " +
-                     std::to_string(MemoryRuns) + " starts each in alternating order; after the shock reactions: " +
-                     std::to_string(ReactionSettleMs / 1000) + " s after the last, against the same process before");
-    bench::PrintNote("the simulated provider inside the program keeps every call and event it sees, and each "
-                     "reaction's wait reads its log: part of any growth is theirs, not the program's");
+                     std::to_string(runs) + " starts each in alternating order");
     return true;
 }
 

@@ -77,10 +77,19 @@ int ProviderState::FireGEventErrorCode() const
     return m_fireGEventErrorCode;
 }
 
+void ProviderState::SetRecording(bool recording)
+{
+    const std::lock_guard lock(m_mutex);
+    m_recording = recording;
+}
+
 void ProviderState::Record(MethodCall call)
 {
     std::wstring line = LogLine(call);
     const std::lock_guard lock(m_mutex);
+    if (!m_recording) {
+        return;
+    }
     m_calls.push_back(std::move(call));
     m_log.push_back(line);
     AddToTimeline(std::move(line));
@@ -95,6 +104,9 @@ std::vector<MethodCall> ProviderState::Calls() const
 void ProviderState::Note(std::wstring line)
 {
     const std::lock_guard lock(m_mutex);
+    if (!m_recording) {
+        return;
+    }
     m_log.push_back(line);
     AddToTimeline(std::move(line));
 }
@@ -108,6 +120,9 @@ std::vector<std::wstring> ProviderState::Log() const
 void ProviderState::NoteDelivery(std::wstring line)
 {
     const std::lock_guard lock(m_mutex);
+    if (!m_recording) {
+        return;
+    }
     AddToTimeline(std::move(line));
 }
 

@@ -30,6 +30,11 @@ public:
     void SetFireGEventErrorCode(int code);
     int FireGEventErrorCode() const;
 
+    // Whether calls, log lines and deliveries are kept, as they are unless switched off: a
+    // benchmark that makes thousands of them to measure the program's memory switches it
+    // off, so that only the program's own memory can grow.
+    void SetRecording(bool recording);
+
     // Records an ExecMethod call, both as the call and as a line of the log.
     void Record(MethodCall call);
     std::vector<MethodCall> Calls() const;
@@ -73,6 +78,7 @@ private:
     bool m_absent = false;
     std::vector<std::pair<std::wstring, HRESULT>> m_methodResults;
     int m_fireGEventErrorCode = 0;
+    bool m_recording = true;
     bool m_systemProtection = false;
     bool m_sounding = false;
     std::vector<MethodCall> m_calls;

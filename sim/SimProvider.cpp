@@ -95,6 +95,8 @@ bool Provider::FireEvents(const std::vector<std::optional<int>>& shocks)
     return true;
 }
 
+void Provider::SetRecording(bool recording) { m_state->SetRecording(recording); }
+
 ComPtr<IWbemObjectSink> Provider::Subscriber() const { return m_state->Subscriber(); }
 
 std::wstring DeliveredLine(std::optional<int> uShock)

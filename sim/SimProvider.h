@@ -51,6 +51,10 @@ public:
     // ExecNotificationQueryAsync returns result and holds no sink while it is a failure.
     void FailSubscription(HRESULT result);
 
+    // Stops (false) or resumes keeping calls, log lines and deliveries, for a benchmark
+    // that measures the program's memory over thousands of them.
+    void SetRecording(bool recording);
+
     // Every ExecMethod received, in order, whatever it answered.
     std::vector<MethodCall> Calls() const;
     // What a person watching the provider reads, one line per call received, in order:
