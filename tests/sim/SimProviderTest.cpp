@@ -87,6 +87,29 @@ TEST(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
 }
 
 // The alarm sound is the provider's, so the person at the demo reads it in the log.
+TEST(SimProvider, WithoutRecordingCallsAndEventsStillWorkButLeaveNoTrace)
+{
+    sim::Provider provider;
+    WMI wmi(provider.Locator());
+    EXPECT_EQ(nullptr, provider.Subscriber());
+    ASSERT_EQ(S_OK, wmi.WMIEventRegister());
+    EXPECT_NE(nullptr, provider.Subscriber()) << "the held sink is handed out";
+
+    provider.SetRecording(false);
+    EXPECT_TRUE(wmi.SetHDDProtection(true));
+    EXPECT_TRUE(provider.FireEvents({0x501}));
+    EXPECT_TRUE(provider.Calls().empty());
+    EXPECT_EQ(1u, provider.Log().size()) << "only the subscription, made before";
+    EXPECT_EQ(1u, provider.Timeline().size());
+
+    provider.SetRecording(true);
+    EXPECT_TRUE(wmi.FinishProcessEvent());
+    EXPECT_EQ((std::vector<std::wstring>{LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)",
+                                         L"FinishProcessEvent uStatus=1"}),
+              provider.Log());
+    EXPECT_EQ(S_OK, wmi.WMIEventUnRegister());
+}
+
 TEST(SimProvider, AlarmSoundsOnAMovementWhileSystemProtectionIsOnUntilSwitchedOff)
 {
     sim::Provider provider;
