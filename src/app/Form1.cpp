@@ -7,6 +7,8 @@
 #include "ui/HelpViewer.h"
 #include "ui/LanguageSelection.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -24,6 +26,9 @@ HICON LoadSmallIcon(int resourceId, UINT flags = LR_DEFAULTCOLOR) noexcept
     return static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), flags));
 }
+
+// The sensor's sink looks for this class by its ANSI name.
+static_assert(std::ranges::equal(std::wstring_view(Form1::ClassName), std::string_view(MainWindowClass)));
 
 // Minimised, fully transparent, a tool window (so no taskbar button) and off screen:
 // even a stray ShowWindow by another program shows nothing.

@@ -17,6 +17,17 @@ UINT MessageFor(LONG shock) noexcept
     }
 }
 
+// The main window, looked up per event: it may come and go while the subscription lasts.
+// By its class first: a lookup by title alone reads the title of every top-level window
+// above ours, and under Wine each read is a wineserver round trip, so it slowed with every
+// window opened after ours (0.7 ms with 26 windows on the desktop, against 30 us by class).
+// A window with the title but another class is still found by the title alone.
+HWND FindMainWindow() noexcept
+{
+    const HWND window = FindWindowA(MainWindowClass, MainWindowTitle);
+    return window != nullptr ? window : FindWindowA(nullptr, MainWindowTitle);
+}
+
 } // namespace
 
 HRESULT STDMETHODCALLTYPE EventSink::QueryInterface(REFIID iid, void** object) noexcept
@@ -47,8 +58,7 @@ ULONG STDMETHODCALLTYPE EventSink::Release() noexcept
 HRESULT STDMETHODCALLTYPE EventSink::Indicate(LONG objectCount, IWbemClassObject** objects) noexcept
 {
     for (LONG index = 0; index < objectCount; ++index) {
-        // Looked up per event: the window may come and go while the subscription lasts.
-        const HWND window = FindWindowA(nullptr, MainWindowTitle);
+        const HWND window = FindMainWindow();
         IWbemClassObject* const event = objects[index];
         if (event == nullptr) {
             continue;

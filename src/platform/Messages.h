@@ -8,3 +8,5 @@ inline constexpr UINT WM_TL_MOVEMENT = 0x0B03;   // movement while system protec
 
 // The title by which the main window is found: single-instance test and message target.
 inline constexpr char MainWindowTitle[] = "QUEN_Tremorlink";
+// The main window's class (Form1::ClassName), which the sensor's sink looks for first.
+inline constexpr char MainWindowClass[] = "Form1";

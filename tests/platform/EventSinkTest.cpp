@@ -1,6 +1,7 @@
 #include "platform/EventSink.h"
 
 #include "platform/MainWindowStandIn.h"
+#include "platform/Messages.h"
 #include "SimProvider.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,27 @@ TEST(EventSink, ReadsUShockAsA32BitIntegerWhateverItsVariantType)
     };
     EXPECT_EQ(WBEM_S_NO_ERROR, IndicateFromAnotherThread(sink.Get(), events));
     EXPECT_EQ((std::vector<PostedMessage>{Shock, Movement, Shock, Movement}), window.TakePosted());
+}
+
+TEST(EventSink, PrefersTheMainWindowsClassToAnotherWindowWithItsTitle)
+{
+    // The main window first, then a window of another class with the same title above it,
+    // where a lookup by title alone would find that one.
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Form1";
+    RegisterClassW(&windowClass);
+    const tl::unique_hwnd main(CreateWindowExW(0, L"Form1", L"QUEN_Tremorlink", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                               nullptr, windowClass.hInstance, nullptr));
+    MainWindowStandIn other;
+    ASSERT_EQ(other.Handle(), FindWindowA(nullptr, "QUEN_Tremorlink"));
+    const ComPtr<EventSink> sink(new EventSink);
+
+    EXPECT_EQ(WBEM_S_NO_ERROR, IndicateFromAnotherThread(sink.Get(), {sim::MakeEvent(0x501)}));
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, main.get(), WM_TL_SHOCK, WM_TL_SHOCK, PM_REMOVE));
+    EXPECT_TRUE(other.TakePosted().empty());
 }
 
 TEST(EventSink, WithoutTheMainWindowAnEventHasNoEffect)
