@@ -7,6 +7,7 @@
 // goal is no growth.
 //
 // HandleBench.exe [REACTIONS [OPENINGS]]   (two batches of 1000 reactions, 100 openings of each window)
+#include "MessagePump.h"
 #include "ProcessCounts.h"
 #include "Report.h"
 
@@ -30,6 +31,8 @@
 
 namespace {
 
+using testsupport::PumpUntil;
+
 constexpr wchar_t SettingsKey[] = L"Software\\QuenTremorlinkBench\\Handles";
 
 class LastShockState final : public ShockStateControl {
@@ -41,26 +44,6 @@ public:
     }
     int last = -1;
 };
-
-// Dispatches this thread's messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (condition()) {
-            return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 // Lets the last reaction's timers run out: the animation's end, the second balloon and
 // its removal.

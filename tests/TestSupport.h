@@ -1,11 +1,11 @@
 #pragma once
-// Small helpers shared by the tests: a private settings key and message pumping.
+// Small helpers shared by the tests: a private settings key, the registry, Wine, and
+// (from MessagePump.h) message pumping.
+#include "MessagePump.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -77,32 +77,5 @@ inline bool SetRegistryString(HKEY root, const std::wstring& subKey, const wchar
 // Whether the tests run under Wine: what changes the machine (HKEY_LOCAL_MACHINE, policies,
 // the taskbar, key containers) is done only there, in a prefix of our own.
 inline bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
-// Dispatches this thread's messages until the condition holds or the time is up.
-inline bool PumpUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(10))
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (condition()) {
-            return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-// Dispatches every message already queued for this thread.
-inline void PumpPending()
-{
-    PumpUntil([] { return true; }, std::chrono::milliseconds(0));
-}
 
 } // namespace testsupport
