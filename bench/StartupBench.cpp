@@ -17,7 +17,6 @@
 #include "platform/Messages.h"
 
 #include <windows.h>
-#include <psapi.h>
 #include <shellapi.h>
 #include <timeapi.h>
 
