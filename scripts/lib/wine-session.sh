@@ -39,6 +39,19 @@ wine_session_start() {
   # run from an earlier session in this prefix; then that one serves.
   wineserver -p </dev/null >/dev/null 2>&1 || true
   _wine_session_step wine cmd /c exit
+  _wine_session_task_scheduler
+}
+
+# Wine starts its Task Scheduler on the first call that needs it, and under load that start
+# fails: "service database locked" while services.exe is still starting, or a time-out
+# while svchost starts; the installer then cannot register or remove the logon task, and
+# every later call in that wineserver fails the same way. Started here, once, before any
+# program runs, it either runs for the whole session or the session does not start.
+_wine_session_task_scheduler() {
+  if wine sc query Schedule </dev/null 2>/dev/null | grep -q RUNNING; then
+    return 0
+  fi
+  _wine_session_step wine net start Schedule
 }
 
 # Runs one set-up command with every stream sent to /dev/null (see above); a failure says

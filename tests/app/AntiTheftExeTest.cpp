@@ -117,6 +117,23 @@ void ClickOn(HWND window)
     Release();
 }
 
+// The window that has the keyboard focus on window's thread.
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// Wine routes a key to the window that has the focus when the key is sent, not when it is
+// read: keys typed right after a click that has not been handled yet land in the box that
+// had the focus before.
+void ClickInto(HWND box)
+{
+    ClickOn(box);
+    ASSERT_TRUE(PumpUntil([&] { return FocusOf(box) == box; }, 20s)) << "the click gave the box no focus";
+}
+
 void TypeText(const std::wstring& text)
 {
     for (const wchar_t c : text) {
@@ -186,6 +203,10 @@ protected:
     static void EnterPassword(HWND prompt, const std::wstring& text)
     {
         SetForegroundWindow(prompt);
+        ASSERT_TRUE(WaitUntil([&] {
+            const HWND focus = FocusOf(prompt);
+            return GetForegroundWindow() == prompt && (focus == prompt || IsChild(prompt, focus));
+        })) << "the prompt did not take the keyboard";
         TypeText(text);
         Stroke(VK_RETURN);
     }
@@ -212,7 +233,7 @@ TEST_F(AntiTheftExe, ArmedFromTheTrayAndDisarmedOnlyByThePassword)
     const std::vector<HWND> boxes = EditsOf(dialog);
     ASSERT_EQ(2u, boxes.size());
     for (const HWND box : boxes) {
-        ClickOn(box);
+        ASSERT_NO_FATAL_FAILURE(ClickInto(box));
         TypeText(Password);
     }
     ClickOn(FindChild(dialog, [](HWND w) { return TextOf(w) == L"OK"; }));
@@ -231,12 +252,12 @@ TEST_F(AntiTheftExe, ArmedFromTheTrayAndDisarmedOnlyByThePassword)
     EXPECT_TRUE(HasLine(RunSensorTool("log").output, "alarm sounding"));
 
     // A wrong password changes nothing but the message.
-    EnterPassword(prompt, L"wrong1");
+    ASSERT_NO_FATAL_FAILURE(EnterPassword(prompt, L"wrong1"));
     EXPECT_TRUE(WaitUntil([&] { return MessageOf(prompt) == L"The password is incorrect"; }));
     EXPECT_TRUE(IsWindow(prompt));
     EXPECT_EQ(WhileArmed, PowerNow());
 
-    EnterPassword(prompt, Password);
+    ASSERT_NO_FATAL_FAILURE(EnterPassword(prompt, Password));
     EXPECT_TRUE(WaitUntil([&] { return FindWindowA(nullptr, PromptTitle) == nullptr; }));
     EXPECT_TRUE(WaitUntil([] { return SettingsStore().Read(Setting::NotebookProtectionEnabled) == 0; }));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "blockscreen"));
