@@ -1,6 +1,7 @@
 #include "ui/Dpi.h"
 
 #include "platform/Handles.h"
+#include "platform/LibrarySearch.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ template <typename Function> Function Lookup(const wchar_t* module, const char* 
 {
     HMODULE library = GetModuleHandleW(module);
     if (library == nullptr) {
-        library = LoadLibraryW(module); // kept for the life of the process, like the system's own
+        library = LoadSystemLibrary(module); // kept for the life of the process, like the system's own
     }
     return library != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)))
                               : nullptr;

@@ -4,6 +4,7 @@
 #include "app/TremorlinkProcess.h"
 #include "lock/RecordedLockCalls.h"
 #include "platform/HaldenFunc.h"
+#include "platform/LibrarySearch.h"
 
 #include <windows.h>
 
@@ -59,6 +60,24 @@ TEST(LockBinding, ALibraryWithoutAnExportLosesOnlyThatOperation)
     LockAndUnlock(halden);
     EXPECT_EQ("CtrlAltDel 0\nSwitching 0\nCtrlAltDel 1\nSwitching 1\n", RecordedLockCalls());
     SetDllDirectoryW(nullptr);
+}
+
+// The program restricts the library search before anything loads a library. Wine, like
+// Windows by default, would otherwise search the working folder and every folder on PATH,
+// some of which any user may write to, and the elevated program would run what it found.
+TEST(LockBinding, ALibraryOnlyOnPathOrInTheWorkingFolderIsNeverLoaded)
+{
+    const std::wstring elsewhere = WindowsPath(RECORDING_LOCK_WHOLE_DIR);
+    ASSERT_TRUE(SetEnvironmentVariableW(L"PATH", elsewhere.c_str()));
+    ASSERT_TRUE(SetCurrentDirectoryW(elsewhere.c_str()));
+    ASSERT_TRUE(RestrictLibrarySearch());
+
+    HaldenFunc halden;
+    halden.LoadLockKeyDll2();
+    LockAndUnlock(halden);
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"WinLock.dll"));
+    EXPECT_EQ(nullptr, LoadSystemLibrary(L"WinLock.dll")) << "a system library comes from the system folder alone";
+    EXPECT_NE(nullptr, LoadSystemLibrary(L"version.dll"));
 }
 
 } // namespace
