@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,27 @@ inline bool SetRegistryString(HKEY root, const std::wstring& subKey, const wchar
         RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size) == ERROR_SUCCESS;
     RegCloseKey(key);
     return set;
+}
+
+// A key's access list as SDDL ("D:P(A;CI;KA;;;BA)..."), or what went wrong.
+inline std::wstring AccessListOf(HKEY root, const std::wstring& subKey)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subKey.c_str(), 0, READ_CONTROL | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+        return L"no key";
+    }
+    std::vector<BYTE> descriptor(4096);
+    DWORD size = static_cast<DWORD>(descriptor.size());
+    const LSTATUS status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size);
+    RegCloseKey(key);
+    wchar_t* text = nullptr;
+    if (status != ERROR_SUCCESS || !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                                       descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return L"unreadable";
+    }
+    const std::wstring sddl = text;
+    LocalFree(text);
+    return sddl;
 }
 
 // Whether the tests run under Wine: what changes the machine (HKEY_LOCAL_MACHINE, policies,

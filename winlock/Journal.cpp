@@ -1,5 +1,7 @@
 #include "Journal.h"
 
+#include "ProtectedKey.h"
+
 #include <cstring>
 
 namespace {
@@ -93,7 +95,16 @@ std::optional<SavedValue> Journal::Find(const wchar_t* entry)
 
 bool Journal::Record(const wchar_t* entry, const SavedValue& before)
 {
-    return WriteValue(HKEY_LOCAL_MACHINE, Key, entry, {true, REG_BINARY, Pack(before)});
+    // Made for administrators and the system alone when the settings key is gone, as the
+    // installers make that key.
+    HKEY key = nullptr;
+    if (CreateProtectedKey(HKEY_LOCAL_MACHINE, Key, KEY_SET_VALUE | View, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    const std::vector<BYTE> data = Pack(before);
+    const LSTATUS status = RegSetValueExW(key, entry, 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
 }
 
 void Journal::Forget(const wchar_t* entry) { WriteValue(HKEY_LOCAL_MACHINE, Key, entry, SavedValue{}); }

@@ -2,6 +2,8 @@
 
 #include "platform/Handles.h"
 
+#include "ProtectedKey.h"
+
 #include <utility>
 #include <vector>
 
@@ -59,9 +61,10 @@ tl::unique_hkey SettingsStore::Open() const
 
 tl::unique_hkey SettingsStore::Create() const
 {
+    // A key that the uninstall took away comes back for administrators and the system alone,
+    // as the installers make it.
     tl::unique_hkey key;
-    if (RegCreateKeyExW(m_root, m_subKey.c_str(), 0, nullptr, 0, Access, nullptr, key.put(), nullptr) !=
-        ERROR_SUCCESS) {
+    if (CreateProtectedKey(m_root, m_subKey.c_str(), Access, key.put()) != ERROR_SUCCESS) {
         key.release();
     }
     return key;

@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 
+#include "ProtectedKey.h"
+
 #include <climits>
 #include <cstdint>
 #include <iterator>
@@ -113,6 +115,9 @@ TEST(SettingsStore, MissingKeyReadsFirstStartValuesAndAWriteCreatesIt)
 
     ASSERT_TRUE(store.Write(Setting::CloseLid, 2));
     EXPECT_TRUE(key.Exists());
+    // Made again after an uninstall, the key holding the password's digest is for
+    // administrators and the system alone, as the installers make it.
+    EXPECT_EQ(ProtectedKeyAccess, testsupport::AccessListOf(HKEY_CURRENT_USER, key.SubKey()));
     EXPECT_EQ(2, store.Read(Setting::CloseLid));
     // The other values are still missing and still read as at the first start.
     EXPECT_EQ(1, store.Read(Setting::HddProtectionEnabled));

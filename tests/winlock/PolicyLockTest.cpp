@@ -3,6 +3,7 @@
 // Under Wine only: the policies are the real ones of the test prefix.
 #include "FakeTaskbar.h"
 #include "Journal.h"
+#include "ProtectedKey.h"
 #include "PolicyLock.h"
 
 #include "app/TremorlinkProcess.h"
@@ -91,8 +92,17 @@ protected:
 
 TEST_F(PolicyLockTest, EveryWayOutIsSetAndPutBackAsItWas)
 {
+    // The journal of a lock after the uninstall took the settings key away: made again for
+    // administrators and the system alone, not readable by every user as Software is.
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Journal::Key, KEY_WOW64_64KEY, 0);
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink", KEY_WOW64_64KEY, 0);
+    ASSERT_EQ(L"no key", testsupport::AccessListOf(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink"));
+
     ASSERT_TRUE(PolicyLock::Lock());
     ExpectLocked();
+    for (const wchar_t* key : {L"Software\\Quen\\Tremorlink", Journal::Key}) {
+        EXPECT_EQ(ProtectedKeyAccess, testsupport::AccessListOf(HKEY_LOCAL_MACHINE, key)) << key;
+    }
     ASSERT_TRUE(PolicyLock::Lock()) << "a second lock is harmless";
     ExpectLocked();
 
