@@ -1,37 +1,48 @@
-// The custom actions of the MSI packages: what Windows Installer has no table for. Ending
-// a running program and the start that puts an armed period's power settings back run in
-// the installing user's session (immediate), where the program's window is; the settings
-// key is made and removed as the system account (deferred, not impersonated).
+// The installers' actions that neither Windows Installer nor NSIS has a safe table or
+// command for, as the custom actions of the MSI packages and, called through NSIS's System
+// plug-in with no installer handle, the setup's. Ending a running program and the start
+// that puts an armed period's power settings back run in the installing user's session
+// (immediate), where the program's window is; the install folder, the settings key and the
+// logon task are made and removed as the system account (deferred, not impersonated).
+#include "InstallFolder.h"
+#include "LogonTask.h"
+#include "TokenUser.h"
 #include "platform/Handles.h"
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
+
+#include "ProtectedKey.h"
 
 #include <windows.h>
 
 #include <msi.h>
 #include <msiquery.h>
 #include <sddl.h>
+#include <wtsapi32.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr wchar_t ParentKey[] = L"Software\\Quen";
 constexpr wchar_t SettingsName[] = L"Tremorlink";
 constexpr wchar_t SettingsKey[] = L"Software\\Quen\\Tremorlink";
-// Only administrators and the system may read or change the settings: the program always
-// runs elevated, and the password's digest is no business of a standard user. Protected,
-// so that nothing is inherited from Software.
-constexpr wchar_t SettingsAccess[] = L"D:P(A;CI;KA;;;BA)(A;CI;KA;;;SY)";
+constexpr wchar_t ParentFolder[] = L"C:\\Quen";
+constexpr wchar_t InstallFolder[] = L"C:\\Quen\\Tremorlink";
 constexpr DWORD CloseTimeoutMs = 10000;
 constexpr DWORD ExitTimeoutMs = 15000;
 constexpr int RestorePolls = 300; // of 100 ms: half a minute
 
 using unique_security_descriptor = tl::unique_any<PSECURITY_DESCRIPTOR, &::LocalFree>;
 
-// A line for the log and, outside a silent install, a message box.
+// A line for the log and, outside a silent install, a message box; nothing without an
+// installer handle (the setup's calls), whose caller shows its own message.
 void Report(MSIHANDLE install, INSTALLMESSAGE type, const wchar_t* text)
 {
+    if (install == 0) {
+        return;
+    }
     PMSIHANDLE record = MsiCreateRecord(0);
     MsiRecordSetStringW(record, 0, text);
     MsiProcessMessage(install, type, record);
@@ -155,13 +166,13 @@ UINT WINAPI RestoreArmedSettings(MSIHANDLE install)
 UINT WINAPI CreateSettings(MSIHANDLE install)
 {
     unique_security_descriptor access;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(SettingsAccess, SDDL_REVISION_1, access.put(), nullptr)) {
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(ProtectedKeyAccess, SDDL_REVISION_1, access.put(),
+                                                              nullptr)) {
         return Fail(install, L"The access list of the settings could not be made.");
     }
-    SECURITY_ATTRIBUTES attributes{sizeof(attributes), access.get(), FALSE};
     tl::unique_hkey key;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, SettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &attributes,
-                        key.put(), nullptr) != ERROR_SUCCESS ||
+    if (CreateProtectedKey(HKEY_LOCAL_MACHINE, SettingsKey, KEY_ALL_ACCESS | KEY_WOW64_64KEY, key.put()) !=
+            ERROR_SUCCESS ||
         RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, access.get()) !=
             ERROR_SUCCESS) {
         return Fail(install, L"The settings key could not be created.");
@@ -180,6 +191,70 @@ UINT WINAPI CreateSettings(MSIHANDLE install)
                                   sizeof(wchar_t)) == ERROR_SUCCESS;
     }
     return written ? ERROR_SUCCESS : Fail(install, L"The settings could not be written.");
+}
+
+// C:\Quen\Tremorlink for administrators and the system alone, emptied of what an earlier
+// install or anyone else left there, before any file is written.
+UINT WINAPI SecureFolder(MSIHANDLE install)
+{
+    switch (SecureInstallFolder(ParentFolder, InstallFolder)) {
+    case FolderResult::Secured: return ERROR_SUCCESS;
+    case FolderResult::Refused:
+        return Fail(install, L"C:\\Quen or C:\\Quen\\Tremorlink leads to another place or belongs to another user. "
+                             L"Remove it, then run the installation again.");
+    case FolderResult::Failed: break;
+    }
+    return Fail(install, L"C:\\Quen\\Tremorlink could not be prepared: a file in it may be in use.");
+}
+
+UINT WINAPI RegisterTask(MSIHANDLE install)
+{
+    return SUCCEEDED(RegisterLogonTask()) ? ERROR_SUCCESS
+                                          : Fail(install, L"The task that starts Quen Tremorlink at logon could not be "
+                                                          L"registered.");
+}
+
+// A task left behind would start whatever a later user puts at its path, elevated: the
+// removal stops before anything else goes.
+UINT WINAPI UnregisterTask(MSIHANDLE install)
+{
+    return SUCCEEDED(RemoveLogonTask()) ? ERROR_SUCCESS
+                                        : Fail(install, L"The task that starts Quen Tremorlink at logon could not be "
+                                                        L"removed. Nothing was removed.");
+}
+
+// Whether this process runs as the user signed in to its session: not so when a standard
+// user typed an administrator's credentials to install, and a program started now would
+// run with that administrator's rights in the user's session.
+BOOL WINAPI InstallerIsSessionUser() noexcept
+{
+    wchar_t* user = nullptr;
+    wchar_t* domain = nullptr;
+    DWORD bytes = 0;
+    BOOL same = FALSE;
+    if (WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSUserName, &user, &bytes) &&
+        WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSDomainName, &domain, &bytes)) {
+        try {
+            const std::wstring account = std::wstring(domain) + L"\\" + user;
+            BYTE sessionSid[SECURITY_MAX_SID_SIZE];
+            DWORD sidSize = sizeof(sessionSid);
+            wchar_t referenced[256];
+            DWORD referencedSize = 256;
+            SID_NAME_USE use{};
+            tl::unique_handle token;
+            std::vector<BYTE> ownUser;
+            PSID own = nullptr;
+            same = LookupAccountNameW(nullptr, account.c_str(), sessionSid, &sidSize, referenced, &referencedSize,
+                                      &use) &&
+                   OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
+                   (own = TokenUserSid(token.get(), ownUser)) != nullptr && EqualSid(sessionSid, own);
+        } catch (...) {
+            same = FALSE;
+        }
+    }
+    WTSFreeMemory(user);
+    WTSFreeMemory(domain);
+    return same;
 }
 
 // The whole key with what the program added (the input lock's journal among it), and

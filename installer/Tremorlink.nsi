@@ -2,11 +2,13 @@
 ; C:\Quen\Tremorlink (the program finds its help there), with the settings key, a task
 ; that starts the program at every logon, and an entry in Apps and Features.
 ;
-; makensis -DVERSION=1.0.0.11 -DX64=DIR -DX86=DIR -DHELP=DIR -DTASK=FILE -DICON=FILE
+; makensis -DVERSION=1.0.0.11 -DX64=DIR -DX86=DIR -DHELP=DIR -DACTIONS=FILE -DICON=FILE
 ;          -DSIDEBAR=FILE -DOUTFILE=FILE [-DSTUB=amd64-unicode] Tremorlink.nsi
 ; X64 and X86 hold the shipped Tremorlink.exe and WinLock.dll of each architecture, HELP
-; the compiled help files, TASK the task's definition in UTF-16. The shipped installer
-; has the 32-bit stub, which runs on both architectures.
+; the compiled help files, ACTIONS the custom actions' library (TremorlinkSetupActions.dll)
+; of the stub's architecture: the install folder, the settings key and the logon task are
+; made by the same code as in the MSI packages. The shipped installer has the 32-bit stub,
+; which runs on both architectures.
 
 Unicode true
 !ifndef STUB
@@ -33,13 +35,7 @@ ManifestDPIAware true
 !define PUBLISHER "Quen"
 !define SETTINGS_KEY "Software\Quen\Tremorlink"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuenTremorlink"
-!define TASK_NAME "Quen Tremorlink"
 !define MAIN_WINDOW "QUEN_Tremorlink"
-; Only administrators and the system may read or change the settings: the program always
-; runs elevated, and the password's digest is no business of a standard user. Protected,
-; so that nothing is inherited from Software.
-!define SETTINGS_ACCESS "D:P(A;CI;KA;;;BA)(A;CI;KA;;;SY)"
-
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "C:\Quen\Tremorlink"
@@ -61,8 +57,11 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Quen"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 ; The end of an interactive install starts the program, which a silent one leaves to the
-; next logon.
+; next logon; so does an install by a standard user who typed an administrator's
+; credentials, since the program would run with that administrator's rights in the user's
+; session.
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Tremorlink.exe"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -79,6 +78,27 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Quen"
 !insertmacro MUI_LANGUAGE "Portuguese"
 !insertmacro MUI_LANGUAGE "Spanish"
 !include "Messages.nsh"
+
+; Calls a function of the custom actions' library (which the MSI packages call with their
+; installer handle, here none) into $0, and unloads the library again.
+!macro SETUP_ACTION function
+  System::Call '"$PLUGINSDIR\TremorlinkSetupActions.dll"::${function}(i 0) i .r0 ?u'
+!macroend
+
+!macro UNPACK_SETUP_ACTIONS
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\TremorlinkSetupActions.dll" "${ACTIONS}"
+!macroend
+
+Function FinishShow
+  !insertmacro UNPACK_SETUP_ACTIONS
+  System::Call '"$PLUGINSDIR\TremorlinkSetupActions.dll"::InstallerIsSessionUser() i .r0 ?u'
+  ${If} $0 != 1
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+    SendMessage $mui.FinishPage.Text ${WM_SETTEXT} 0 "STR:$(StartsAtLogon)"
+  ${EndIf}
+FunctionEnd
 
 ; Ends a running Tremorlink.exe as its Exit does, and waits until its process is gone, so
 ; that its files can be replaced or removed. It refuses to end while anti-theft is armed:
@@ -118,56 +138,16 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
-; A DWORD value with its first-start value, unless the value is there already: an install
-; over an existing one keeps every setting.
-!macro FIRST_START_DWORD name value
-  ClearErrors
-  ReadRegDWORD $0 HKLM "${SETTINGS_KEY}" "${name}"
-  ${If} ${Errors}
-    WriteRegDWORD HKLM "${SETTINGS_KEY}" "${name}" ${value}
-  ${EndIf}
-!macroend
-
-Function CreateSettingsKey
-  ; The key in the registry view the program reads, with its access list applied whether
-  ; the key is new or was there (RegCreateKeyEx sets it only on a new key).
-  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${SETTINGS_ACCESS}", i 1, *p .r1, p 0) i .r0'
-  ${If} $0 == 0
-    StrCpy $0 "SDDL"
-    Abort "$(SettingsFailed)"
-  ${EndIf}
-  System::Call '*(i 12, p r1, i 0) p .r2'
-  ; KEY_ALL_ACCESS | KEY_WOW64_64KEY (which 32-bit Windows ignores).
-  System::Call 'advapi32::RegCreateKeyExW(p 0x80000002, w "${SETTINGS_KEY}", i 0, p 0, i 0, i 0x000F013F, p r2, *p .r3, p 0) i .r0'
-  ${If} $0 == 0
-    ; DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION
-    System::Call 'advapi32::RegSetKeySecurity(p r3, i 0x80000004, p r1) i .r0'
-    System::Call 'advapi32::RegCloseKey(p r3)'
-  ${EndIf}
-  System::Free $2
-  System::Call 'kernel32::LocalFree(p r1)'
-  ${If} $0 != 0
-    Abort "$(SettingsFailed)"
-  ${EndIf}
-
-  !insertmacro FIRST_START_DWORD HddProtectionEnabled 1
-  !insertmacro FIRST_START_DWORD NotebookProtectionEnabled 0
-  !insertmacro FIRST_START_DWORD CloseLid 0
-  !insertmacro FIRST_START_DWORD PowerButton 0
-  !insertmacro FIRST_START_DWORD SleepButton 0
-  !insertmacro FIRST_START_DWORD EnablePassword 0
-  !insertmacro FIRST_START_DWORD HibernationTimer 0
-  !insertmacro FIRST_START_DWORD StandbyTimerDc -1
-  !insertmacro FIRST_START_DWORD HibernationTimerDc -1
-  ClearErrors
-  ReadRegStr $0 HKLM "${SETTINGS_KEY}" "UserPassword"
-  ${If} ${Errors}
-    WriteRegStr HKLM "${SETTINGS_KEY}" "UserPassword" ""
-  ${EndIf}
-FunctionEnd
-
 Section "Quen Tremorlink"
   Call CloseProgram
+  !insertmacro UNPACK_SETUP_ACTIONS
+  ; Before any file is written: administrators' and the system's alone, and empty.
+  !insertmacro SETUP_ACTION SecureFolder
+  ${If} $0 != 0
+    MessageBox MB_ICONSTOP|MB_OK "$(FolderUnsafe)" /SD IDOK
+    SetErrorLevel 4
+    Quit
+  ${EndIf}
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
     File "${X64}\Tremorlink.exe"
@@ -181,12 +161,12 @@ Section "Quen Tremorlink"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
-  Call CreateSettingsKey
+  !insertmacro SETUP_ACTION CreateSettings
+  ${If} $0 != 0
+    Abort "$(SettingsFailed)"
+  ${EndIf}
 
-  InitPluginsDir
-  File "/oname=$PLUGINSDIR\task.xml" "${TASK}"
-  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /create /xml "$PLUGINSDIR\task.xml" /tn "${TASK_NAME}" /f'
-  Pop $0
+  !insertmacro SETUP_ACTION RegisterTask
   ${If} $0 != 0
     DetailPrint "$(TaskFailed)"
     SetErrorLevel 3
@@ -226,8 +206,14 @@ Section "Uninstall"
     Call un.CloseProgram
   ${EndIf}
 
-  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /delete /tn "${TASK_NAME}" /f'
-  Pop $0
+  ; A task left behind would start whatever a later user puts at its path, elevated.
+  !insertmacro UNPACK_SETUP_ACTIONS
+  !insertmacro SETUP_ACTION UnregisterTask
+  ${If} $0 != 0
+    MessageBox MB_ICONSTOP|MB_OK "$(TaskNotRemoved)" /SD IDOK
+    SetErrorLevel 5
+    Quit
+  ${EndIf}
 
   Delete "$INSTDIR\Tremorlink.exe"
   Delete "$INSTDIR\WinLock.dll"

@@ -28,9 +28,9 @@ constexpr wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersio
 // Runs the setup or the uninstaller silently and waits until its work is done: the
 // uninstaller hands over to a copy of itself and ends at once, so its end is the state it
 // leaves.
-DWORD RunSilently(const std::wstring& program)
+DWORD RunSilently(const std::wstring& program, const std::wstring& lastArguments = L"")
 {
-    tl::unique_handle process = StartProgram(L"\"" + program + L"\" /S");
+    tl::unique_handle process = StartProgram(L"\"" + program + L"\" /S" + lastArguments);
     return process ? WaitForExit(process.get()) : STILL_ACTIVE;
 }
 
@@ -82,7 +82,15 @@ protected:
 
 TEST_F(InstallerTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstallsThemWhileItRuns)
 {
+    // A library that someone put where the program would load it before its own.
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\Quen", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryW(InstallFolder.c_str(), nullptr));
+    const std::wstring planted = InstallFolder + L"\\powrprof.dll";
+    ASSERT_TRUE(CopyFileW(WindowsPath(WINLOCK_DLL).c_str(), planted.c_str(), FALSE));
+
     Install();
+
+    EXPECT_FALSE(Exists(planted));
 
     for (const wchar_t* file : ProgramFiles) {
         EXPECT_TRUE(Exists(InstallFolder + L"\\" + file)) << file;
@@ -120,6 +128,26 @@ TEST_F(InstallerTest, AnInstallOverAnEarlierOneKeepsEverySettingAndOnlyAdministr
         EXPECT_EQ(7 + index, settings.Read(static_cast<Setting>(index))) << index;
     }
     EXPECT_EQ((std::vector<std::wstring>{L"S-1-5-32-544", L"S-1-5-18"}), GrantedTo(SettingsKey));
+}
+
+// The uninstaller run in place (its copy in the temporary folder would end at once), while
+// the task cannot be deleted: it stops with its own exit code before removing anything,
+// since any user could put a program where the elevated task would start it.
+TEST_F(InstallerTest, AnUninstallThatCannotRemoveTheLogonTaskRemovesNothing)
+{
+    Install();
+    ASSERT_TRUE(SetFileAttributesW(TaskFile, FILE_ATTRIBUTE_READONLY));
+
+    const DWORD exitCode = RunSilently(InstallFolder + L"\\Uninstall.exe", L" _?=" + InstallFolder);
+    SetFileAttributesW(TaskFile, FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_EQ(5u, exitCode);
+    EXPECT_TRUE(Exists(TaskFile));
+    for (const wchar_t* file : ProgramFiles) {
+        EXPECT_TRUE(Exists(InstallFolder + L"\\" + file)) << file;
+    }
+    EXPECT_TRUE(KeyExists(SettingsKey));
+    EXPECT_TRUE(KeyExists(UninstallKey));
 }
 
 TEST_F(InstallerTest, UninstallingAfterAnArmedEndPutsThePowerSettingsBackFirst)

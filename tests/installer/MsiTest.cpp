@@ -84,6 +84,12 @@ protected:
 
 TEST_F(MsiTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstallsThemWhileItRuns)
 {
+    // Another folder would leave the logon task pointing at C:\Quen\Tremorlink, where
+    // anyone could put a program.
+    EXPECT_NE(0u, Msiexec(L"/i", L"TARGETDIR=C:\\Elsewhere\\"));
+    EXPECT_FALSE(Exists(L"C:\\Elsewhere"));
+    EXPECT_TRUE(Uninstalled());
+
     ASSERT_EQ(0u, Msiexec(L"/i"));
 
     for (const wchar_t* file : ProgramFiles) {
