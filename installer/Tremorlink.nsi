@@ -3,18 +3,25 @@
 ; that starts the program at every logon, and an entry in Apps and Features.
 ;
 ; makensis -DVERSION=1.0.0.11 -DX64=DIR -DX86=DIR -DHELP=DIR -DACTIONS=FILE -DICON=FILE
-;          -DSIDEBAR=FILE -DOUTFILE=FILE [-DSTUB=amd64-unicode] Tremorlink.nsi
+;          -DSIDEBAR=FILE -DOUTFILE=FILE [-DSTUB=amd64-unicode] [-DSIGN=COMMAND] Tremorlink.nsi
 ; X64 and X86 hold the shipped Tremorlink.exe and WinLock.dll of each architecture, HELP
 ; the compiled help files, ACTIONS the custom actions' library (TremorlinkSetupActions.dll)
 ; of the stub's architecture: the install folder, the settings key and the logon task are
 ; made by the same code as in the MSI packages. The shipped installer has the 32-bit stub,
-; which runs on both architectures.
+; which runs on both architectures. SIGN signs the file it is given in place, with
+; Authenticode.
 
 Unicode true
 !ifndef STUB
   !define STUB x86-unicode
 !endif
 Target ${STUB}
+!ifdef SIGN
+  ; The uninstaller is signed before the setup takes it in, so that the one it writes is
+  ; signed too; the setup once it is whole.
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 !if "${STUB}" == "amd64-unicode"
   ; A 64-bit installer knows at compile time that it runs on 64-bit Windows, so the
   ; architecture's tests below have a branch that is never taken.
