@@ -4,11 +4,40 @@
 
 #include <string>
 
-LSTATUS CreateProtectedKey(HKEY root, const wchar_t* subKey, REGSAM access, HKEY* key) noexcept
+namespace {
+
+// ProtectedKeyAccess as a descriptor, freed with LocalFree; null with the last error set.
+PSECURITY_DESCRIPTOR ProtectedKeyDescriptor() noexcept
 {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(ProtectedKeyAccess, SDDL_REVISION_1, &descriptor,
-                                                              nullptr)) {
+    return ConvertStringSecurityDescriptorToSecurityDescriptorW(ProtectedKeyAccess, SDDL_REVISION_1, &descriptor,
+                                                                nullptr)
+               ? descriptor
+               : nullptr;
+}
+
+LSTATUS SetProtectedList(HKEY key, PSECURITY_DESCRIPTOR descriptor) noexcept
+{
+    return RegSetKeySecurity(key, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, descriptor);
+}
+
+} // namespace
+
+LSTATUS ProtectKey(HKEY key) noexcept
+{
+    const PSECURITY_DESCRIPTOR descriptor = ProtectedKeyDescriptor();
+    if (descriptor == nullptr) {
+        return static_cast<LSTATUS>(GetLastError());
+    }
+    const LSTATUS status = SetProtectedList(key, descriptor);
+    LocalFree(descriptor);
+    return status;
+}
+
+LSTATUS CreateProtectedKey(HKEY root, const wchar_t* subKey, REGSAM access, HKEY* key) noexcept
+{
+    const PSECURITY_DESCRIPTOR descriptor = ProtectedKeyDescriptor();
+    if (descriptor == nullptr) {
         return static_cast<LSTATUS>(GetLastError());
     }
     SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
@@ -20,8 +49,7 @@ LSTATUS CreateProtectedKey(HKEY root, const wchar_t* subKey, REGSAM access, HKEY
         LSTATUS created = RegCreateKeyExW(root, path, 0, nullptr, 0, rights | WRITE_DAC, &attributes, made,
                                           &disposition);
         if (created == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY) {
-            created = RegSetKeySecurity(*made, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                        descriptor);
+            created = SetProtectedList(*made, descriptor);
             if (created != ERROR_SUCCESS) {
                 RegCloseKey(*made);
             }

@@ -11,3 +11,7 @@ inline constexpr wchar_t ProtectedKeyAccess[] = L"D:P(A;CI;KA;;;BA)(A;CI;KA;;;SY
 // with ProtectedKeyAccess (one that exists keeps its own list). The status of the last
 // step; key is set only on success.
 [[nodiscard]] LSTATUS CreateProtectedKey(HKEY root, const wchar_t* subKey, REGSAM access, HKEY* key) noexcept;
+
+// Gives a key that is already open with WRITE_DAC ProtectedKeyAccess, in place of whatever
+// list it had: a key an earlier version made with Software's list.
+[[nodiscard]] LSTATUS ProtectKey(HKEY key) noexcept;

@@ -11,14 +11,12 @@
 
 namespace {
 
-using unique_local = tl::unique_any<HLOCAL, &::LocalFree>;
-
 // NT SERVICE\TrustedInstaller, which owns what Windows itself installs.
 constexpr wchar_t TrustedInstaller[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 
 bool SidIs(PSID sid, const wchar_t* text) noexcept
 {
-    unique_local known;
+    tl::unique_hlocal known;
     return ConvertStringSidToSidW(text, reinterpret_cast<PSID*>(known.put())) && EqualSid(sid, known.get());
 }
 
@@ -37,6 +35,22 @@ tl::unique_hfile OpenFolder(const std::wstring& path) noexcept
     return tl::unique_hfile(CreateFileW(path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// Whether the folder held is the one that stands at path, not one that a link on the way
+// leads to: a second look beside the reparse attribute, which a file system that does not
+// open links as themselves (Wine's, for one) reports for the folder led to.
+bool HeldAt(HANDLE folder, const std::wstring& path)
+{
+    std::wstring held(MAX_PATH, L'\0');
+    DWORD length = 0;
+    while ((length = GetFinalPathNameByHandleW(folder, held.data(), static_cast<DWORD>(held.size()),
+                                               FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)) >= held.size()) {
+        held.resize(length);
+    }
+    const std::wstring expected = L"\\\\?\\" + path;
+    return length != 0 && CompareStringOrdinal(held.c_str(), static_cast<int>(length), expected.c_str(),
+                                               static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
 }
 
 // refuseForeign: a folder of ours that another user owns, or that leads elsewhere, is
@@ -62,11 +76,11 @@ FolderResult Secure(const std::wstring& path, PSECURITY_DESCRIPTOR access, PSID 
         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return FolderResult::Failed;
     }
-    if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !HeldAt(folder.get(), path)) {
         return FolderResult::Refused;
     }
     PSID owner = nullptr;
-    unique_local descriptor;
+    tl::unique_hlocal descriptor;
     if (GetSecurityInfo(folder.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
                         reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.put())) != ERROR_SUCCESS) {
         return FolderResult::Failed;
@@ -153,7 +167,7 @@ bool TrustedOwner(PSID owner, PSID installingUser) noexcept
 
 FolderResult SecureInstallFolder(const std::wstring& parent, const std::wstring& folder)
 {
-    unique_local access;
+    tl::unique_hlocal access;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(ProtectedFolderAccess, SDDL_REVISION_1,
                                                               reinterpret_cast<PSECURITY_DESCRIPTOR*>(access.put()),
                                                               nullptr)) {

@@ -17,7 +17,6 @@
 
 #include <msi.h>
 #include <msiquery.h>
-#include <sddl.h>
 #include <wtsapi32.h>
 
 #include <string>
@@ -33,8 +32,6 @@ constexpr wchar_t InstallFolder[] = L"C:\\Quen\\Tremorlink";
 constexpr DWORD CloseTimeoutMs = 10000;
 constexpr DWORD ExitTimeoutMs = 15000;
 constexpr int RestorePolls = 300; // of 100 ms: half a minute
-
-using unique_security_descriptor = tl::unique_any<PSECURITY_DESCRIPTOR, &::LocalFree>;
 
 // A line for the log and, outside a silent install, a message box; nothing without an
 // installer handle (the setup's calls), whose caller shows its own message.
@@ -165,16 +162,10 @@ UINT WINAPI RestoreArmedSettings(MSIHANDLE install)
 // value: an install over an earlier one, or over the setup's, keeps every setting.
 UINT WINAPI CreateSettings(MSIHANDLE install)
 {
-    unique_security_descriptor access;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(ProtectedKeyAccess, SDDL_REVISION_1, access.put(),
-                                                              nullptr)) {
-        return Fail(install, L"The access list of the settings could not be made.");
-    }
     tl::unique_hkey key;
     if (CreateProtectedKey(HKEY_LOCAL_MACHINE, SettingsKey, KEY_ALL_ACCESS | KEY_WOW64_64KEY, key.put()) !=
             ERROR_SUCCESS ||
-        RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, access.get()) !=
-            ERROR_SUCCESS) {
+        ProtectKey(key.get()) != ERROR_SUCCESS) {
         return Fail(install, L"The settings key could not be created.");
     }
     bool written = true;

@@ -65,6 +65,7 @@ private:
 };
 
 using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
+using unique_hlocal = unique_any<HLOCAL, &::LocalFree>;
 using unique_handle = unique_any<HANDLE, &::CloseHandle>;
 using unique_hfile = unique_any<HANDLE, &::CloseHandle, &InvalidFileHandle>;
 using unique_hwnd = unique_any<HWND, &::DestroyWindow>;

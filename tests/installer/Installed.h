@@ -2,21 +2,19 @@
 // What an installer of this build leaves in the test prefix, shared by the tests of the
 // setup program and of the MSI package: the files, the settings key and its access list,
 // the logon task, and an armed end for the uninstall to put right.
+#include "MessagePump.h"
 #include "PowerReport.h"
 #include "PowerStore.h"
+#include "ProtectedKey.h"
 #include "TestSupport.h"
 #include "platform/Handles.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>
 
-#include <aclapi.h>
-#include <sddl.h>
-
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +48,53 @@ inline std::wstring StringValue(const std::wstring& subKey, const wchar_t* name)
     return text;
 }
 
+// C:\Quen made before an install as a link to C:\Elsewhere, as any user could make it on
+// Windows. Wine shows a Linux link as a folder that is a reparse point and its
+// CreateSymbolicLinkW makes nothing, so Linux's ln makes it; Wine starts a Linux program
+// without a handle to wait on, so what it makes is waited for instead.
+class QuenLeadsElsewhere {
+public:
+    QuenLeadsElsewhere()
+    {
+        CreateDirectoryW(L"C:\\Elsewhere", nullptr);
+        m_inPlace = Linux(L"ln", L"-s Elsewhere Quen") && PumpUntil([] {
+                        const DWORD attributes = GetFileAttributesW(L"C:\\Quen");
+                        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+                    });
+    }
+    QuenLeadsElsewhere(const QuenLeadsElsewhere&) = delete;
+    QuenLeadsElsewhere& operator=(const QuenLeadsElsewhere&) = delete;
+    ~QuenLeadsElsewhere()
+    {
+        EXPECT_TRUE(Linux(L"rm", L"Quen") && PumpUntil([] { return !Exists(L"C:\\Quen"); }));
+        RemoveDirectoryW(L"C:\\Elsewhere");
+    }
+
+    bool InPlace() const { return m_inPlace; }
+    // What an installer would have written through the link.
+    static bool WrittenThrough() { return Exists(L"C:\\Elsewhere\\Tremorlink"); }
+
+private:
+    // A program of /bin run in C:\.
+    static bool Linux(const std::wstring& program, const std::wstring& arguments)
+    {
+        const std::wstring path = L"Z:\\bin\\" + program;
+        std::wstring commandLine = program + L" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup,
+                            &started)) {
+            return false;
+        }
+        tl::unique_handle process(started.hProcess);
+        tl::unique_handle thread(started.hThread);
+        return true;
+    }
+
+    bool m_inPlace = false;
+};
+
 // The programs that earlier tests ran in this prefix leave their settings key behind; an
 // installer's test starts without it, as on a machine that never had the program.
 inline void ForgetEarlierSettings() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, SettingsKey); }
@@ -63,34 +108,6 @@ inline void ExpectFirstStartSettings(const SettingsStore& settings)
         EXPECT_EQ(SettingsStore::FirstStartValue(setting), settings.Read(setting)) << SettingsStore::ValueName(setting);
     }
     EXPECT_EQ(L"", settings.ReadUserPassword());
-}
-
-// The SIDs of the key's allowing entries: the installers give administrators and the
-// system alone, protected from what Software would pass on.
-inline std::vector<std::wstring> GrantedTo(const wchar_t* subKey)
-{
-    tl::unique_hkey key;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, READ_CONTROL | KEY_WOW64_64KEY, key.put()));
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    std::vector<std::wstring> granted;
-    if (GetSecurityInfo(key.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
-                        &descriptor) != ERROR_SUCCESS ||
-        dacl == nullptr) {
-        granted.push_back(L"no access list");
-        return granted;
-    }
-    for (DWORD index = 0; index < dacl->AceCount; ++index) {
-        ACE_HEADER* ace = nullptr;
-        if (GetAce(dacl, index, reinterpret_cast<void**>(&ace)) && ace->AceType == ACCESS_ALLOWED_ACE_TYPE) {
-            wchar_t* sid = nullptr;
-            ConvertSidToStringSidW(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, &sid);
-            granted.push_back(sid != nullptr ? sid : L"?");
-            LocalFree(sid);
-        }
-    }
-    LocalFree(descriptor);
-    return granted;
 }
 
 // The program killed while armed: what arming saved in the settings, and the power

@@ -82,6 +82,14 @@ protected:
 
 TEST_F(InstallerTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstallsThemWhileItRuns)
 {
+    {
+        const QuenLeadsElsewhere link;
+        ASSERT_TRUE(link.InPlace());
+        EXPECT_EQ(4u, RunSilently(WindowsPath(TREMORLINK_TEST_SETUP)));
+        EXPECT_FALSE(link.WrittenThrough());
+        EXPECT_TRUE(Uninstalled());
+    }
+
     // A library that someone put where the program would load it before its own.
     ASSERT_TRUE(CreateDirectoryW(L"C:\\Quen", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(CreateDirectoryW(InstallFolder.c_str(), nullptr));
@@ -127,7 +135,7 @@ TEST_F(InstallerTest, AnInstallOverAnEarlierOneKeepsEverySettingAndOnlyAdministr
     for (int index = 0; index <= static_cast<int>(Setting::HibernationTimerDc); ++index) {
         EXPECT_EQ(7 + index, settings.Read(static_cast<Setting>(index))) << index;
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"S-1-5-32-544", L"S-1-5-18"}), GrantedTo(SettingsKey));
+    EXPECT_EQ(ProtectedKeyAccess, testsupport::AccessListOf(HKEY_LOCAL_MACHINE, SettingsKey));
 }
 
 // The uninstaller run in place (its copy in the temporary folder would end at once), while
@@ -160,7 +168,7 @@ TEST_F(InstallerTest, UninstallingAfterAnArmedEndPutsThePowerSettingsBackFirst)
 }
 
 // Wine keeps a task's name but not its definition, so the definition is checked as the
-// installer hands it to schtasks.
+// installers' library hands it to the Task Scheduler.
 TEST(InstallerTask, StartsTheProgramElevatedAtEveryLogonOnBatteryAndWithoutTimeLimit)
 {
     std::ifstream file(TREMORLINK_TASK_XML, std::ios::binary);

@@ -89,6 +89,13 @@ TEST_F(MsiTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstallsThemWh
     EXPECT_NE(0u, Msiexec(L"/i", L"TARGETDIR=C:\\Elsewhere\\"));
     EXPECT_FALSE(Exists(L"C:\\Elsewhere"));
     EXPECT_TRUE(Uninstalled());
+    {
+        const QuenLeadsElsewhere link;
+        ASSERT_TRUE(link.InPlace());
+        EXPECT_NE(0u, Msiexec(L"/i"));
+        EXPECT_FALSE(link.WrittenThrough());
+        EXPECT_TRUE(Uninstalled());
+    }
 
     ASSERT_EQ(0u, Msiexec(L"/i"));
 
@@ -133,7 +140,7 @@ TEST_F(MsiTest, AnInstallOverStoredSettingsAndAForcedReinstallKeepEverySettingAn
         EXPECT_EQ(SettingsStore::FirstStartValue(missing), static_cast<int>(value))
             << SettingsStore::ValueName(missing);
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"S-1-5-32-544", L"S-1-5-18"}), GrantedTo(SettingsKey));
+    EXPECT_EQ(ProtectedKeyAccess, testsupport::AccessListOf(HKEY_LOCAL_MACHINE, SettingsKey));
 
     for (int index = 0; index <= static_cast<int>(Setting::HibernationTimerDc); ++index) {
         ASSERT_TRUE(settings.Write(static_cast<Setting>(index), 7 + index));

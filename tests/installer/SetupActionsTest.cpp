@@ -15,11 +15,9 @@
 
 namespace {
 
-using unique_local = tl::unique_any<HLOCAL, &::LocalFree>;
-
-unique_local Sid(const wchar_t* text)
+tl::unique_hlocal Sid(const wchar_t* text)
 {
-    unique_local sid;
+    tl::unique_hlocal sid;
     EXPECT_TRUE(ConvertStringSidToSidW(text, reinterpret_cast<PSID*>(sid.put()))) << text;
     return sid;
 }
@@ -40,7 +38,7 @@ std::wstring SidText(PSID sid)
 // may change what is below, comes through.
 TEST(InstallFolder, OnlyTheSystemAndAdministratorsMayChangeWhatIsInIt)
 {
-    unique_local descriptor;
+    tl::unique_hlocal descriptor;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
         ProtectedFolderAccess, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.put()), nullptr));
     SECURITY_DESCRIPTOR_CONTROL control = 0;
@@ -78,7 +76,7 @@ TEST(InstallFolder, OnlyTheSystemAndAdministratorsMayChangeWhatIsInIt)
 
 TEST(InstallFolder, IsTakenOverOnlyFromTheSystemAdministratorsOrTheInstallingAccount)
 {
-    const unique_local installing = Sid(L"S-1-5-21-1004336348-1177238915-682003330-1001");
+    const tl::unique_hlocal installing = Sid(L"S-1-5-21-1004336348-1177238915-682003330-1001");
     const struct {
         const wchar_t* owner;
         bool trusted;
