@@ -63,14 +63,14 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Quen"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_INSTFILES
 ; The end of an interactive install starts the program, which a silent one leaves to the
 ; next logon; so does an install by a standard user who typed an administrator's
 ; credentials, since the program would run with that administrator's rights in the user's
-; session.
+; session. (A page's custom functions belong to the next page inserted.)
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Tremorlink.exe"
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
-!insertmacro MUI_PAGE_WELCOME
-!insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
