@@ -78,7 +78,11 @@ DWORD WINAPI Driver(void* context) noexcept
     Announce(phases);
 
     // Armed: the password prompt is up and polls.
-    phases.settings->WriteUserPassword(L"bench");
+    if (!phases.settings->WriteUserPassword(L"bench")) {
+        // Without a password the menu would open the create-password dialog, not the prompt.
+        std::fprintf(stderr, "WakeupBench: the password could not be stored\n");
+        ExitProcess(1);
+    }
     PostMessageW(phases.mainWindow.load(), WM_COMMAND, Form1::menuItem2, 0);
     for (int waited = 0; waited < 3000 && FindWindowW(nullptr, PassWordVerify::Title) == nullptr; ++waited) {
         Sleep(10);

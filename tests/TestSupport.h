@@ -52,6 +52,23 @@ public:
         RegCloseKey(key);
     }
 
+    // From now on the store may read the key but every write fails: a store writes through
+    // a handle that may also set the access list of a key it has to make, and the key gets
+    // another owner (who alone may always do that) and a list that gives everything else.
+    // The key may still be removed.
+    void RefuseWrites() const
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegOpenKeyExW(HKEY_CURRENT_USER, m_subKey.c_str(), 0, WRITE_DAC | WRITE_OWNER, &key));
+        PSECURITY_DESCRIPTOR readOnly = nullptr;
+        const bool made = ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:SYD:P(A;;KRKWSD;;;WD)", SDDL_REVISION_1,
+                                                                              &readOnly, nullptr);
+        EXPECT_TRUE(made && RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS);
+        LocalFree(readOnly);
+        RegCloseKey(key);
+    }
+
 private:
     static std::wstring Widen(const char* text) { return std::wstring(text, text + strlen(text)); }
     void Wipe() const

@@ -212,7 +212,7 @@ bool PwrScheme::InitScheme(UINT index)
     // NoScheme is where a failed GetActiveSchemeIndex leads: nothing is there to read.
     m_schemeRead = index != NoScheme && m_library.ReadPwrScheme(index, &m_scheme);
     m_processorRead = index != NoScheme && m_library.ReadProcessorPwrScheme(index, &m_processor);
-    return m_schemeRead && m_processorRead;
+    return m_schemeRead;
 }
 
 bool PwrScheme::InitGlobalPolicy()
@@ -433,8 +433,7 @@ bool PwrScheme::SetProcessorPolicy(int code)
 bool PwrScheme::SetProcessorPolicy(int code, int index)
 {
     const bool active = index == -1;
-    InitScheme(active ? GetActiveSchemeIndex() : static_cast<UINT>(index));
-    if (!m_processorRead) {
+    if (!InitScheme(active ? GetActiveSchemeIndex() : static_cast<UINT>(index)) || !m_processorRead) {
         return false;
     }
     SetProcessorPolicy(code);

@@ -35,20 +35,22 @@ public:
     PwrScheme() noexcept;
     explicit PwrScheme(const PowerFunctions& library) noexcept;
 
-    // Reads the scheme and processor policies of that scheme; true when both were read.
-    bool InitScheme(UINT index);
-    bool InitGlobalPolicy();
+    // Reads the scheme and, where the system keeps one, its processor policy; true when the
+    // scheme was read, which is what the write operations ask (the processor policy goes
+    // along only when it was read).
+    [[nodiscard]] bool InitScheme(UINT index);
+    [[nodiscard]] bool InitGlobalPolicy();
     UINT GetActiveSchemeIndex() const;
     // Writes the processor and scheme policies and, when activate is set, makes the scheme
     // the active one. False when the user may not write schemes or the library refuses; the
     // processor policy has been written by then.
-    bool ActivateScheme(bool activate);
+    [[nodiscard]] bool ActivateScheme(bool activate);
     // Writes the global policy and applies it at once through the active scheme.
-    bool ActivateGlobalPolicy();
+    [[nodiscard]] bool ActivateGlobalPolicy();
     // Writes the copies as the scheme at index (NEWSCHEME: a new one), with that name and
     // description; on success the object then stands for that scheme.
-    bool CreateScheme(UINT index, std::wstring name, std::wstring description);
-    bool DeleteScheme(UINT index);
+    [[nodiscard]] bool CreateScheme(UINT index, std::wstring name, std::wstring description);
+    [[nodiscard]] bool DeleteScheme(UINT index);
 
     int GetCloseLidAction() const;
     void SetCloseLidAction(int code);
@@ -67,13 +69,13 @@ public:
     std::uint32_t GetStandbyTimer() const;
     // Makes the idle action stand-by after that many minutes; false, changing nothing, when
     // the platform does not allow stand-by.
-    bool SetStandbyTimer(std::uint32_t minutes);
+    [[nodiscard]] bool SetStandbyTimer(std::uint32_t minutes);
     // Minutes from the start of idleness to hibernation; 0 for never.
     std::uint32_t GetHibernationTimer() const;
     // Sets the hibernation delay after stand-by, or, in a scheme without idle action, makes
     // hibernation the idle action. False when the platform does not allow hibernation: the
     // delay then stays as it is, while the idle action is made all the same.
-    bool SetHibernationTimer(std::uint32_t minutes);
+    [[nodiscard]] bool SetHibernationTimer(std::uint32_t minutes);
     // The battery side's stand-by and hibernation minutes, read as the getters above read
     // the mains side's.
     std::uint32_t GetStandbyTimerDc() const;
@@ -81,7 +83,7 @@ public:
     // Puts back the battery side alone, which the setters above set from one time for both
     // sides: stand-by (where allowed), then hibernation as SetHibernationTimer makes it.
     // False when the platform allows either not.
-    bool SetBatteryTimers(std::uint32_t standby, std::uint32_t hibernation);
+    [[nodiscard]] bool SetBatteryTimers(std::uint32_t standby, std::uint32_t hibernation);
     std::uint32_t GetMonitorTimer() const;
     bool SetMonitorTimer(std::uint32_t minutes);
     std::uint32_t GetHddTimer() const;
@@ -94,7 +96,7 @@ public:
     // Reads the scheme at index afresh, applies the code and writes the scheme back. Index -1
     // names the active scheme, which is then also activated again. False, writing nothing,
     // when the processor policy cannot be read.
-    bool SetProcessorPolicy(int code, int index);
+    [[nodiscard]] bool SetProcessorPolicy(int code, int index);
 
     // Battery alarms: index 0 to 3 selects one of the four discharge policies. Another index
     // reads as 0 or false and changes nothing.

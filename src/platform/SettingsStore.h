@@ -34,10 +34,10 @@ public:
     SettingsStore(HKEY root, std::wstring subKey);
 
     int Read(Setting setting) const;
-    bool Write(Setting setting, int value) const;
+    [[nodiscard]] bool Write(Setting setting, int value) const;
 
     std::wstring ReadUserPassword() const;
-    bool WriteUserPassword(const std::wstring& digest) const;
+    [[nodiscard]] bool WriteUserPassword(const std::wstring& digest) const;
 
     static const wchar_t* ValueName(Setting setting) noexcept;
     static int FirstStartValue(Setting setting) noexcept;

@@ -46,7 +46,15 @@ void AntiTheft::EnterSysProtection()
     const bool schemeRead = schemeBefore.InitScheme(schemeBefore.GetActiveSchemeIndex());
     SaveAndOverrideScheme(scheme);
     m_world.screenSaver.SetActive(false);
-    m_world.settings.Write(Setting::NotebookProtectionEnabled, 1);
+    if (!m_world.settings.Write(Setting::NotebookProtectionEnabled, 1)) {
+        // Without the mark no later start would put the overrides back after a power loss:
+        // they go back now, and the armed period holds with the prompt and the input lock.
+        RestoreGlobalPolicy(scheme, m_overridden);
+        if (m_overridden.scheme && (!schemeRead || !schemeBefore.ActivateScheme(true))) {
+            RestoreScheme(scheme);
+        }
+        m_overridden = {};
+    }
 
     HaldenFunc().SetBeepNow(0);
     if (!m_world.wmi.SetNBProtection(true)) {
@@ -64,12 +72,13 @@ void AntiTheft::EnterSysProtection()
     if (m_world.mainWindow != nullptr && IsWindowVisible(m_world.mainWindow)) {
         ShowWindow(m_world.mainWindow, SW_HIDE);
     }
-    RestoreGlobalPolicy(scheme);
-    if (!schemeRead || !schemeBefore.ActivateScheme(true)) {
+    RestoreGlobalPolicy(scheme, m_overridden);
+    if (m_overridden.scheme && (!schemeRead || !schemeBefore.ActivateScheme(true))) {
         RestoreScheme(scheme);
     }
+    m_overridden = {};
     m_world.screenSaver.SetActive(true);
-    m_world.settings.Write(Setting::NotebookProtectionEnabled, 0);
+    ClearArmedMark();
     m_armed = false;
 }
 
@@ -80,7 +89,7 @@ void AntiTheft::StartupRestore()
     }
     PwrScheme scheme(m_world.power);
     Ignore(scheme.InitGlobalPolicy());
-    RestoreGlobalPolicy(scheme);
+    RestoreGlobalPolicy(scheme, Everything);
     RestoreScheme(scheme);
     m_world.screenSaver.SetActive(true);
 
@@ -92,7 +101,14 @@ void AntiTheft::StartupRestore()
     halden.LockSwitchingKey(true);
     halden.LockTaskbar(true);
 
-    m_world.settings.Write(Setting::NotebookProtectionEnabled, 0);
+    ClearArmedMark();
+}
+
+void AntiTheft::ClearArmedMark()
+{
+    // A mark left at 1 makes the next start put the saved settings back once more, which
+    // is what they are already: harmless, and nothing better can be done about it here.
+    Ignore(m_world.settings.Write(Setting::NotebookProtectionEnabled, 0));
 }
 
 void AntiTheft::SaveAndOverrideGlobalPolicy(PwrScheme& scheme)
@@ -101,47 +117,71 @@ void AntiTheft::SaveAndOverrideGlobalPolicy(PwrScheme& scheme)
     // Without the policy its codes are unknown, and saving the empty copy's would put
     // "do nothing" in place of the user's actions at the next restore.
     const bool read = scheme.InitGlobalPolicy();
-    settings.Write(Setting::CloseLid, read ? scheme.GetCloseLidAction() : NotRead);
-    settings.Write(Setting::PowerButton, read ? scheme.GetPowerButtonAction() : NotRead);
-    settings.Write(Setting::SleepButton, read ? scheme.GetSleepButtonAction() : NotRead);
-    settings.Write(Setting::EnablePassword, read ? (scheme.GetPasswdLogonFlag() ? 1 : 0) : NotRead);
+    const auto save = [&](Setting setting, int value) { return settings.Write(setting, read ? value : NotRead) && read; };
+    m_overridden.closeLid = save(Setting::CloseLid, scheme.GetCloseLidAction());
+    m_overridden.powerButton = save(Setting::PowerButton, scheme.GetPowerButtonAction());
+    m_overridden.sleepButton = save(Setting::SleepButton, scheme.GetSleepButtonAction());
+    m_overridden.enablePassword = save(Setting::EnablePassword, scheme.GetPasswdLogonFlag() ? 1 : 0);
 
-    scheme.SetCloseLidAction(0);
-    scheme.SetPowerButtonAction(0);
-    scheme.SetSleepButtonAction(0);
-    scheme.SetPasswdLogonFlag(false);
-    Ignore(scheme.ActivateGlobalPolicy());
+    if (m_overridden.closeLid) {
+        scheme.SetCloseLidAction(0);
+    }
+    if (m_overridden.powerButton) {
+        scheme.SetPowerButtonAction(0);
+    }
+    if (m_overridden.sleepButton) {
+        scheme.SetSleepButtonAction(0);
+    }
+    if (m_overridden.enablePassword) {
+        scheme.SetPasswdLogonFlag(false);
+    }
+    if (m_overridden.GlobalPolicy()) {
+        Ignore(scheme.ActivateGlobalPolicy());
+    }
 }
 
 void AntiTheft::SaveAndOverrideScheme(PwrScheme& scheme)
 {
+    const SettingsStore& settings = m_world.settings;
     const bool read = scheme.InitScheme(scheme.GetActiveSchemeIndex());
     const std::uint32_t standby = scheme.GetStandbyTimer();
-    const std::uint32_t hibernation = scheme.GetHibernationTimer();
-    m_world.settings.Write(Setting::HibernationTimer, read ? static_cast<int>(hibernation) : NotRead);
+    const auto save = [&](Setting setting, std::uint32_t minutes) {
+        return settings.Write(setting, read ? static_cast<int>(minutes) : NotRead);
+    };
     // Both sides are overridden from the mains side's times; the battery side's own are
-    // needed to put it back after an armed end.
-    m_world.settings.Write(Setting::StandbyTimerDc, read ? static_cast<int>(scheme.GetStandbyTimerDc()) : NotRead);
-    m_world.settings.Write(Setting::HibernationTimerDc,
-                           read ? static_cast<int>(scheme.GetHibernationTimerDc()) : NotRead);
-
+    // needed to put it back after an armed end. One of the three missing, none is touched.
+    const bool saved = save(Setting::HibernationTimer, scheme.GetHibernationTimer()) &
+                       save(Setting::StandbyTimerDc, scheme.GetStandbyTimerDc()) &
+                       save(Setting::HibernationTimerDc, scheme.GetHibernationTimerDc());
+    m_overridden.scheme = read && saved;
+    if (!m_overridden.scheme) {
+        return;
+    }
     Ignore(scheme.SetStandbyTimer(standby));
     Ignore(scheme.SetHibernationTimer(0));
     Ignore(scheme.ActivateScheme(true));
 }
 
-void AntiTheft::RestoreGlobalPolicy(PwrScheme& scheme)
+void AntiTheft::RestoreGlobalPolicy(PwrScheme& scheme, const Overridden& overridden)
 {
     const SettingsStore& settings = m_world.settings;
     // NotRead is no code, and the setters leave an unknown code alone.
-    scheme.SetCloseLidAction(settings.Read(Setting::CloseLid));
-    scheme.SetPowerButtonAction(settings.Read(Setting::PowerButton));
-    scheme.SetSleepButtonAction(settings.Read(Setting::SleepButton));
+    if (overridden.closeLid) {
+        scheme.SetCloseLidAction(settings.Read(Setting::CloseLid));
+    }
+    if (overridden.powerButton) {
+        scheme.SetPowerButtonAction(settings.Read(Setting::PowerButton));
+    }
+    if (overridden.sleepButton) {
+        scheme.SetSleepButtonAction(settings.Read(Setting::SleepButton));
+    }
     const int password = settings.Read(Setting::EnablePassword);
-    if (password != NotRead) {
+    if (overridden.enablePassword && password != NotRead) {
         scheme.SetPasswdLogonFlag(password != 0);
     }
-    Ignore(scheme.ActivateGlobalPolicy());
+    if (overridden.GlobalPolicy()) {
+        Ignore(scheme.ActivateGlobalPolicy());
+    }
 }
 
 void AntiTheft::RestoreScheme(PwrScheme& scheme)

@@ -56,12 +56,28 @@ public:
     bool Armed() const noexcept { return m_armed; }
 
 private:
+    // The settings an arming has overridden: only what was read and saved is, since a value
+    // that could not be saved would read back as an earlier arming's or the first start's.
+    struct Overridden {
+        bool closeLid = false;
+        bool powerButton = false;
+        bool sleepButton = false;
+        bool enablePassword = false;
+        bool scheme = false;
+
+        bool GlobalPolicy() const noexcept { return closeLid || powerButton || sleepButton || enablePassword; }
+    };
+    // What the start-up restore puts back: whatever was saved, since it cannot know more.
+    static constexpr Overridden Everything{true, true, true, true, true};
+
     void SaveAndOverrideGlobalPolicy(PwrScheme& scheme);
     void SaveAndOverrideScheme(PwrScheme& scheme);
-    void RestoreGlobalPolicy(PwrScheme& scheme);
+    void RestoreGlobalPolicy(PwrScheme& scheme, const Overridden& overridden);
     void RestoreScheme(PwrScheme& scheme);
+    void ClearArmedMark();
 
     World m_world;
+    Overridden m_overridden;
     bool m_busy = false;
     bool m_armed = false;
 };

@@ -17,7 +17,8 @@ int HddProtection::HddEnableCheck() const { return m_world.settings.Read(Setting
 
 void HddProtection::HddProRefresh(int state)
 {
-    m_world.settings.Write(Setting::HddProtectionEnabled, state);
+    // A switch the store refuses to remember still holds until the program ends.
+    static_cast<void>(m_world.settings.Write(Setting::HddProtectionEnabled, state));
     HaldenFunc halden;
     halden.SaveHddProtectionStatus(state);
     if (state == 1) {

@@ -267,7 +267,7 @@ TEST_F(AntiTheftExe, ArmedFromTheTrayAndDisarmedOnlyByThePassword)
 
 TEST_F(AntiTheftExe, AStartAfterAKillWhileArmedPutsEverythingBack)
 {
-    SettingsStore().WriteUserPassword(L"0123456789ABCDEF0123456789ABCDEF01234567");
+    ASSERT_TRUE(SettingsStore().WriteUserPassword(L"0123456789ABCDEF0123456789ABCDEF01234567"));
     ChooseAntiTheft(Start());
     ASSERT_NE(nullptr, WaitForPrompt());
     ASSERT_EQ(WhileArmed, PowerNow());

@@ -186,7 +186,7 @@ void ClickTrayIcon(const Form1& form, UINT button)
 
 TEST_F(Form1Test, TrayMenuStatesAreComputedAtEachClick)
 {
-    settingsKey.Store().Write(Setting::HddProtectionEnabled, 1);
+    ASSERT_TRUE(settingsKey.Store().Write(Setting::HddProtectionEnabled, 1));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
     HaldenFunc halden;
 
@@ -215,7 +215,7 @@ TEST_F(Form1Test, TrayMenuStatesAreComputedAtEachClick)
 
 TEST_F(Form1Test, AFailedSwitchFromTheMenuKeepsTheRequestedState)
 {
-    settingsKey.Store().Write(Setting::HddProtectionEnabled, 1);
+    ASSERT_TRUE(settingsKey.Store().Write(Setting::HddProtectionEnabled, 1));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
     ClickTrayIcon(form, WM_RBUTTONUP);
     ASSERT_TRUE(observed.hddItem & MF_CHECKED);
@@ -232,7 +232,7 @@ TEST_F(Form1Test, AFailedSwitchFromTheMenuKeepsTheRequestedState)
 
 TEST_F(Form1Test, StartAppliesTheStoredSettingAndExitUnsubscribesAndCloses)
 {
-    settingsKey.Store().Write(Setting::HddProtectionEnabled, 0);
+    ASSERT_TRUE(settingsKey.Store().Write(Setting::HddProtectionEnabled, 0));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
     ASSERT_FALSE(provider.Calls().empty());
     EXPECT_EQ(L"SetHDDProtection", provider.Calls().front().method);
@@ -273,7 +273,7 @@ TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
 {
     using namespace dialoginput;
     ASSERT_TRUE(SetDllDirectoryW(testsupport::WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
-    settingsKey.Store().WriteUserPassword(HaldenFunc().GetHashCode(L"abcd"));
+    ASSERT_TRUE(settingsKey.Store().WriteUserPassword(HaldenFunc().GetHashCode(L"abcd")));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
     Observed whileArmed;
     Script script({{WaitFor([] {

@@ -80,8 +80,8 @@ TEST(SettingsStore, ValuesUseTheirRegistryNamesAndTypes)
     for (const auto& [setting, name] : AllSettings) {
         EXPECT_STREQ(name, SettingsStore::ValueName(setting));
     }
-    store.Write(Setting::NotebookProtectionEnabled, 1);
-    store.WriteUserPassword(L"AB");
+    ASSERT_TRUE(store.Write(Setting::NotebookProtectionEnabled, 1));
+    ASSERT_TRUE(store.WriteUserPassword(L"AB"));
 
     HKEY raw = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, key.SubKey().c_str(), 0, KEY_READ, &raw));
@@ -178,7 +178,7 @@ TEST(SettingsStore, NothingIsCachedBetweenAccesses)
     const SettingsStore first = key.Store();
     const SettingsStore second = key.Store();
 
-    first.Write(Setting::HibernationTimer, 30);
+    ASSERT_TRUE(first.Write(Setting::HibernationTimer, 30));
     EXPECT_EQ(30, second.Read(Setting::HibernationTimer));
 
     const DWORD changedBehindItsBack = 45;

@@ -149,7 +149,7 @@ protected:
 
     void Arm()
     {
-        settings.WriteUserPassword(StoredDigest);
+        ASSERT_TRUE(settings.WriteUserPassword(StoredDigest));
         antiTheft.EnterSysProtection();
     }
 
@@ -180,7 +180,7 @@ TEST_F(AntiTheftTest, ArmsOnlyOnceAPasswordExists)
     EXPECT_FALSE(key.Exists());
 
     // The dialog that stores a password leads straight into the armed period.
-    dialogs.onCreate = [&] { settings.WriteUserPassword(StoredDigest); };
+    dialogs.onCreate = [&] { EXPECT_TRUE(settings.WriteUserPassword(StoredDigest)); };
     antiTheft.EnterSysProtection();
     EXPECT_EQ(2, dialogs.created);
     EXPECT_EQ(1, dialogs.prompts);
@@ -197,6 +197,7 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
         const char* name;
         Shape shape;
         bool standbyAllowed;
+        bool processorPolicy; // false: the system keeps none with its schemes
         Power before;
         Saved savedWhileArmed;
         Power whileArmed;
@@ -207,11 +208,20 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
         {"stand-by, then hibernation in total after 40 minutes",
          StandbyThenHibernation,
          true,
+         true,
+         {1, 4, 3, true, 10, 40},
+         {1, 4, 3, 1, 40, 1},
+         {0, 0, 0, false, 10, 0}},
+        {"the same on a system without processor policies",
+         StandbyThenHibernation,
+         true,
+         false,
          {1, 4, 3, true, 10, 40},
          {1, 4, 3, 1, 40, 1},
          {0, 0, 0, false, 10, 0}},
         {"hibernation after 20 idle minutes, no stand-by",
          HibernationOnly,
+         true,
          true,
          {2, 1, 2, false, 0, 20},
          {2, 1, 2, 0, 20, 1},
@@ -219,6 +229,7 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
         {"a lid that shuts down, on a machine without stand-by",
          StandbyThenHibernation,
          false,
+         true,
          {lidShutDown, 0, 0, true, 10, 40},
          {lidShutDown, 0, 0, 1, 40, 1},
          {0, 0, 0, false, 10, 0}},
@@ -227,6 +238,7 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
         SCOPED_TRACE(c.name);
         library.PutScheme(ActiveIndex, {.policy = SampleScheme(c.shape), .processorPolicy = SampleProcessor()});
         library.SetStandbyAllowed(c.standbyAllowed);
+        library.Fail(sim::PowerCall::ReadProcessorPwrScheme, !c.processorPolicy);
         SetPower(c.before);
         ASSERT_EQ(c.before, PowerNow());
         const GLOBAL_POWER_POLICY globalBefore = library.GlobalPolicy();
@@ -315,7 +327,9 @@ TEST_F(AntiTheftTest, AnArmedEndIsPutBackAtTheNextStartWithTheInputGivenBack)
     screenSaver.switched.clear();
     ForgetProviderCalls();
 
-    // The next start.
+    // The next start, on a system that keeps no processor policy with its schemes: the
+    // scheme is put back all the same.
+    library.Fail(sim::PowerCall::ReadProcessorPwrScheme);
     AntiTheft next{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr}};
     next.StartupRestore();
     EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
@@ -326,6 +340,19 @@ TEST_F(AntiTheftTest, AnArmedEndIsPutBackAtTheNextStartWithTheInputGivenBack)
     EXPECT_EQ(0u, NewProviderCalls()) << "the provider is not called and nothing is armed";
     EXPECT_EQ(1, dialogs.prompts);
     SetDllDirectoryW(nullptr);
+}
+
+// A value that could not be saved would read back at disarming as an earlier arming's or
+// the first start's ("do nothing", "never"): its setting is not overridden at all.
+TEST_F(AntiTheftTest, NothingIsOverriddenThatCouldNotBeSaved)
+{
+    ASSERT_TRUE(settings.WriteUserPassword(StoredDigest));
+    key.RefuseWrites();
+    const Power before = PowerNow();
+    dialogs.whileArmed = [&] { EXPECT_EQ(before, PowerNow()); };
+    antiTheft.EnterSysProtection();
+    EXPECT_EQ(1, dialogs.prompts) << "armed all the same: the prompt and the input lock hold";
+    EXPECT_TRUE(library.Writes().empty());
 }
 
 TEST_F(AntiTheftTest, SettingsThatCouldNotBeReadAreNeverPutBackAsDoNothing)
@@ -346,7 +373,7 @@ TEST_F(AntiTheftTest, SettingsThatCouldNotBeReadAreNeverPutBackAsDoNothing)
     // A start after that arming ended while armed, with the library readable again.
     library.Fail(sim::PowerCall::ReadGlobalPwrPolicy, false);
     library.Fail(sim::PowerCall::ReadPwrScheme, false);
-    settings.Write(Setting::NotebookProtectionEnabled, 1);
+    ASSERT_TRUE(settings.Write(Setting::NotebookProtectionEnabled, 1));
     antiTheft.StartupRestore();
     EXPECT_EQ("", Differences(globalBefore, library.GlobalPolicy()));
     EXPECT_EQ("", Differences(schemeBefore, library.Scheme(ActiveIndex)->policy));

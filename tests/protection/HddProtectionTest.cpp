@@ -252,7 +252,7 @@ TEST_F(HddProtectionTest, EveryReportStartsTheFiveSecondsAgain)
 
 TEST_F(HddProtectionTest, SwitchingOffDuringTheAnimationStopsItAtOnce)
 {
-    settings.Write(Setting::HddProtectionEnabled, 1);
+    ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, 1));
     hdd.StartShaking();
     AdvanceTo(1010);
 
@@ -320,7 +320,7 @@ TEST_F(HddProtectionTest, StartUpAppliesTheStoredSetting)
     };
     for (const Case& c : {Case{1, 1, {"image 1"}}, Case{0, 0, {"image 0"}}, Case{2, 0, {}}}) {
         log.events.clear();
-        settings.Write(Setting::HddProtectionEnabled, c.stored);
+        ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, c.stored));
         const size_t callsBefore = provider.Calls().size();
 
         hdd.ApplyStoredSetting();
