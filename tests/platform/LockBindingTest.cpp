@@ -31,8 +31,12 @@ void LockAndUnlock(HaldenFunc& halden)
 TEST(LockBinding, PassesEveryCallThroughOnlyOnceBoundAndAgainAfterASecondLoad)
 {
     HaldenFunc halden;
-    // Before a load, and after a load that found no library, nothing is called.
+    // Before a load nothing is loaded or called, though a load would find the library.
+    ASSERT_TRUE(SetDllDirectoryW(WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
     LockAndUnlock(halden);
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"WinLock.dll"));
+
+    // Nor after a load that found no library.
     ASSERT_TRUE(SetDllDirectoryW(WindowsPath(RECORDING_LOCK_WHOLE_DIR "/nowhere").c_str()));
     halden.LoadLockKeyDll2();
     LockAndUnlock(halden);
