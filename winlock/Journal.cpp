@@ -1,12 +1,18 @@
 #include "Journal.h"
 
 #include "ProtectedKey.h"
+#include "TokenUser.h"
+
+#include <sddl.h>
 
 #include <cstring>
 
 namespace {
 
 constexpr REGSAM View = KEY_WOW64_64KEY;
+constexpr wchar_t UsersScope[] = L"Users";
+
+std::wstring KeyOf(const std::wstring& scope) { return scope.empty() ? Journal::Key : Journal::Key + (L"\\" + scope); }
 
 // present (1 byte), type (4 bytes), data.
 std::vector<BYTE> Pack(const SavedValue& value)
@@ -84,21 +90,71 @@ bool WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const Sav
     return status == ERROR_SUCCESS;
 }
 
-std::optional<SavedValue> Journal::Find(const wchar_t* entry)
+std::wstring Journal::UserScope(const std::wstring& sid) { return UsersScope + (L"\\" + sid); }
+
+std::wstring Journal::ThisUser()
 {
-    const std::optional<SavedValue> recorded = ReadValue(HKEY_LOCAL_MACHINE, Key, entry);
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return {};
+    }
+    std::vector<BYTE> buffer;
+    const PSID sid = TokenUserSid(token, buffer);
+    CloseHandle(token);
+    wchar_t* text = nullptr;
+    if (sid == nullptr || !ConvertSidToStringSidW(sid, &text)) {
+        return {};
+    }
+    const std::wstring result = text;
+    LocalFree(text);
+    return result;
+}
+
+std::wstring Journal::SessionScope()
+{
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return L"Sessions\\" + std::to_wstring(session);
+}
+
+std::vector<std::wstring> Journal::Users()
+{
+    std::vector<std::wstring> sids;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyOf(UsersScope).c_str(), 0, KEY_ENUMERATE_SUB_KEYS | View, &key) !=
+        ERROR_SUCCESS) {
+        return sids;
+    }
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = ARRAYSIZE(name);
+        const LSTATUS status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        if (status == ERROR_SUCCESS) {
+            sids.emplace_back(name, length);
+        }
+    }
+    RegCloseKey(key);
+    return sids;
+}
+
+std::optional<SavedValue> Journal::Find(const wchar_t* entry, const std::wstring& scope)
+{
+    const std::optional<SavedValue> recorded = ReadValue(HKEY_LOCAL_MACHINE, KeyOf(scope).c_str(), entry);
     if (!recorded || !recorded->present || recorded->type != REG_BINARY) {
         return std::nullopt;
     }
     return Unpack(recorded->data);
 }
 
-bool Journal::Record(const wchar_t* entry, const SavedValue& before)
+bool Journal::Record(const wchar_t* entry, const SavedValue& before, const std::wstring& scope)
 {
     // Made for administrators and the system alone when the settings key is gone, as the
     // installers make that key.
     HKEY key = nullptr;
-    if (CreateProtectedKey(HKEY_LOCAL_MACHINE, Key, KEY_SET_VALUE | View, &key) != ERROR_SUCCESS) {
+    if (CreateProtectedKey(HKEY_LOCAL_MACHINE, KeyOf(scope).c_str(), KEY_SET_VALUE | View, &key) != ERROR_SUCCESS) {
         return false;
     }
     const std::vector<BYTE> data = Pack(before);
@@ -107,4 +163,23 @@ bool Journal::Record(const wchar_t* entry, const SavedValue& before)
     return status == ERROR_SUCCESS;
 }
 
-void Journal::Forget(const wchar_t* entry) { WriteValue(HKEY_LOCAL_MACHINE, Key, entry, SavedValue{}); }
+void Journal::Forget(const wchar_t* entry, const std::wstring& scope)
+{
+    const std::wstring key = KeyOf(scope);
+    WriteValue(HKEY_LOCAL_MACHINE, key.c_str(), entry, SavedValue{});
+    if (scope.empty()) {
+        return;
+    }
+    // A scope without entries goes, so that Users names only users with something to put
+    // back. Removing a key removes its values too: only one that holds none is removed.
+    HKEY opened = nullptr;
+    DWORD values = 1;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | View, &opened) == ERROR_SUCCESS) {
+        RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(opened);
+    }
+    if (values == 0) {
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), View, 0);
+    }
+}

@@ -22,14 +22,30 @@ struct SavedValue {
 std::optional<SavedValue> ReadValue(HKEY root, const wchar_t* subKey, const wchar_t* name);
 bool WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const SavedValue& value);
 
+// Every entry has a scope: whose it is, and so who may put it back. What the machine has
+// once (a policy under HKEY_LOCAL_MACHINE) is the machine's, the empty scope, where a
+// journal written before scopes existed keeps all its entries too. A value of a user's own
+// hive is that user's (UserScope): after a power loss another administrator may be the
+// first to unlock, and must neither write it into their own hive nor lose it. What a
+// session shows (its taskbars, its user's hot keys) is that session's (SessionScope).
 class Journal {
 public:
     // HKEY_LOCAL_MACHINE\Software\Quen\Tremorlink\WinLock.
     static constexpr wchar_t Key[] = L"Software\\Quen\\Tremorlink\\WinLock";
 
+    // The scope of the user with that SID ("S-1-5-21-...").
+    static std::wstring UserScope(const std::wstring& sid);
+    // The SID of this process's user; empty when the token cannot be read.
+    static std::wstring ThisUser();
+    // The scope of this process's session.
+    static std::wstring SessionScope();
+    // The SIDs of every user whose scope holds an entry.
+    static std::vector<std::wstring> Users();
+
     // The state recorded under entry, if any.
-    static std::optional<SavedValue> Find(const wchar_t* entry);
+    static std::optional<SavedValue> Find(const wchar_t* entry, const std::wstring& scope = {});
     // Records a state under entry; false when it could not be written.
-    static bool Record(const wchar_t* entry, const SavedValue& before);
-    static void Forget(const wchar_t* entry);
+    static bool Record(const wchar_t* entry, const SavedValue& before, const std::wstring& scope = {});
+    // Forgets an entry, and a user's or session's scope with its last entry.
+    static void Forget(const wchar_t* entry, const std::wstring& scope = {});
 };

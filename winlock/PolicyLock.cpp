@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -39,13 +41,20 @@ SavedValue DwordOne()
 bool PolicyLock::Lock()
 {
     const std::lock_guard<std::mutex> guard(changing);
+    const std::wstring user = Journal::ThisUser();
     bool all = true;
     for (const Policy& policy : Policies) {
-        // A second lock, or one after a process that was killed while locked, keeps what
-        // was there before the first.
-        if (!Journal::Find(policy.name)) {
+        const bool users = policy.root == HKEY_CURRENT_USER;
+        if (users && user.empty()) {
+            all = false;
+            continue; // whose the value is could not be told: it is not changed
+        }
+        const std::wstring scope = users ? Journal::UserScope(user) : std::wstring();
+        // A second lock, or one after a process that was killed while locked (also one of a
+        // version that journaled without scopes), keeps what was there before the first.
+        if (!Journal::Find(policy.name, scope) && !(users && Journal::Find(policy.name))) {
             const std::optional<SavedValue> before = ReadValue(policy.root, policy.subKey, policy.name);
-            if (!before || !Journal::Record(policy.name, *before)) {
+            if (!before || !Journal::Record(policy.name, *before, scope)) {
                 all = false;
                 continue; // what cannot be put back is not changed
             }
@@ -58,17 +67,38 @@ bool PolicyLock::Lock()
 bool PolicyLock::Unlock()
 {
     const std::lock_guard<std::mutex> guard(changing);
+    const std::vector<std::wstring> users = Journal::Users();
     bool all = true;
-    for (const Policy& policy : Policies) {
-        const std::optional<SavedValue> before = Journal::Find(policy.name);
+    // Puts back what scope holds for the policy into the value at root\subKey; the entry is
+    // forgotten once it is back.
+    const auto putBack = [&](const Policy& policy, HKEY root, const std::wstring& subKey, const std::wstring& scope) {
+        const std::optional<SavedValue> before = Journal::Find(policy.name, scope);
         if (!before) {
-            continue;
+            return;
         }
-        if (WriteValue(policy.root, policy.subKey, policy.name, *before)) {
-            Journal::Forget(policy.name);
+        if (WriteValue(root, subKey.c_str(), policy.name, *before)) {
+            Journal::Forget(policy.name, scope);
         } else {
             all = false;
         }
+    };
+    for (const Policy& policy : Policies) {
+        if (policy.root != HKEY_CURRENT_USER) {
+            putBack(policy, policy.root, policy.subKey, {});
+            continue;
+        }
+        // Each user's values into that user's own hive, which is loaded while the user is
+        // signed in; another user's entry waits for an unlock while that hive is there.
+        for (const std::wstring& sid : users) {
+            HKEY hive = nullptr;
+            if (RegOpenKeyExW(HKEY_USERS, sid.c_str(), 0, KEY_READ, &hive) != ERROR_SUCCESS) {
+                continue;
+            }
+            RegCloseKey(hive);
+            putBack(policy, HKEY_USERS, sid + L"\\" + policy.subKey, Journal::UserScope(sid));
+        }
+        // A version that journaled without scopes put back into the unlocking user's hive.
+        putBack(policy, HKEY_CURRENT_USER, policy.subKey, {});
     }
     return all;
 }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,7 @@ protected:
         for (const Policy& policy : policies) {
             ASSERT_TRUE(WriteValue(policy.root, policy.subKey, policy.name, policy.before));
             Journal::Forget(policy.name);
+            Journal::Forget(policy.name, thisUser);
         }
     }
     void TearDown() override
@@ -70,6 +72,7 @@ protected:
         for (const Policy& policy : policies) {
             WriteValue(policy.root, policy.subKey, policy.name, SavedValue{});
             Journal::Forget(policy.name);
+            Journal::Forget(policy.name, thisUser);
         }
     }
 
@@ -84,10 +87,12 @@ protected:
         for (const Policy& policy : policies) {
             EXPECT_EQ(policy.before, ReadValue(policy.root, policy.subKey, policy.name)) << policy.name;
             EXPECT_FALSE(Journal::Find(policy.name)) << policy.name << " left in the journal";
+            EXPECT_FALSE(Journal::Find(policy.name, thisUser)) << policy.name << " left in the user's journal";
         }
     }
 
     const std::array<Policy, 5> policies = PoliciesAsFound();
+    const std::wstring thisUser = Journal::UserScope(Journal::ThisUser());
 };
 
 TEST_F(PolicyLockTest, EveryWayOutIsSetAndPutBackAsItWas)
@@ -110,6 +115,34 @@ TEST_F(PolicyLockTest, EveryWayOutIsSetAndPutBackAsItWas)
     ExpectAsFound();
     EXPECT_TRUE(PolicyLock::Unlock()) << "a second unlock is harmless";
     ExpectAsFound();
+}
+
+// After a power loss another administrator may be the first to unlock: a user's values wait
+// for that user's hive (HKEY_USERS\<SID>, there while the user is signed in) and never go
+// into the unlocking user's. A journal of a version without scopes was the unlocking user's.
+TEST_F(PolicyLockTest, EachValueGoesBackOnlyIntoItsOwnUsersHive)
+{
+    ASSERT_FALSE(Journal::ThisUser().empty());
+    const std::wstring other = L"S-1-5-21-1004336348-1177238915-682003330-1002";
+    const std::wstring otherScope = Journal::UserScope(other);
+    const std::wstring otherPolicies = other + L"\\" + SystemPolicies;
+    ASSERT_TRUE(Journal::Record(L"DisableTaskMgr", Dword(0), otherScope));
+    ASSERT_TRUE(Journal::Record(L"DisableLockWorkstation", Text(L"before"), {}));
+
+    ASSERT_TRUE(PolicyLock::Unlock());
+    EXPECT_EQ(SavedValue{}, ReadValue(HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr"));
+    EXPECT_EQ(std::vector<std::wstring>{other}, Journal::Users()) << "waits for the other user";
+    EXPECT_EQ(Text(L"before"), ReadValue(HKEY_CURRENT_USER, SystemPolicies, L"DisableLockWorkstation"));
+    EXPECT_FALSE(Journal::Find(L"DisableLockWorkstation"));
+
+    // The other user signs in: the hive is there, with the value that user's lock set.
+    ASSERT_TRUE(WriteValue(HKEY_USERS, otherPolicies.c_str(), L"DisableTaskMgr", Dword(1)));
+    ASSERT_TRUE(PolicyLock::Unlock());
+    EXPECT_EQ(Dword(0), ReadValue(HKEY_USERS, otherPolicies.c_str(), L"DisableTaskMgr"));
+    EXPECT_TRUE(Journal::Users().empty());
+    EXPECT_EQ(SavedValue{}, ReadValue(HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr"));
+    RegDeleteTreeW(HKEY_USERS, other.c_str());
+    RegDeleteKeyW(HKEY_USERS, other.c_str());
 }
 
 TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
