@@ -169,7 +169,7 @@ TEST_F(InstallerTest, UninstallingAfterAnArmedEndPutsThePowerSettingsBackFirst)
 
 // Wine keeps a task's name but not its definition, so the definition is checked as the
 // installers' library hands it to the Task Scheduler.
-TEST(InstallerTask, StartsTheProgramElevatedAtEveryLogonOnBatteryAndWithoutTimeLimit)
+TEST(InstallerTask, StartsTheProgramElevatedAtEveryLogonOnBatteryAtNormalPriorityAndWithoutTimeLimit)
 {
     std::ifstream file(TREMORLINK_TASK_XML, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -184,6 +184,7 @@ TEST(InstallerTask, StartsTheProgramElevatedAtEveryLogonOnBatteryAndWithoutTimeL
              L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>",
              L"<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>",
              L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>",
+             L"<Priority>5</Priority>",
              L"<Command>C:\\Quen\\Tremorlink\\Tremorlink.exe</Command>",
              L"<Arguments>boot</Arguments>",
          }) {
