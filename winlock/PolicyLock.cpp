@@ -12,28 +12,35 @@ namespace {
 
 constexpr wchar_t SystemPolicies[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 constexpr wchar_t ExplorerPolicies[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr wchar_t EdgeUiPolicies[] = L"Software\\Policies\\Microsoft\\Windows\\EdgeUI";
 
 struct Policy {
     HKEY root;
     const wchar_t* subKey;
     const wchar_t* name; // also its journal entry
+    DWORD locked;
 };
 
 const Policy Policies[] = {
-    {HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr"},
-    {HKEY_CURRENT_USER, SystemPolicies, L"DisableLockWorkstation"},
-    {HKEY_LOCAL_MACHINE, SystemPolicies, L"HideFastUserSwitching"},
-    {HKEY_CURRENT_USER, ExplorerPolicies, L"NoLogoff"},
-    {HKEY_CURRENT_USER, SystemPolicies, L"DisableChangePassword"},
+    {HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr", 1},
+    {HKEY_CURRENT_USER, SystemPolicies, L"DisableLockWorkstation", 1},
+    {HKEY_LOCAL_MACHINE, SystemPolicies, L"HideFastUserSwitching", 1},
+    {HKEY_CURRENT_USER, ExplorerPolicies, L"NoLogoff", 1},
+    {HKEY_CURRENT_USER, SystemPolicies, L"DisableChangePassword", 1},
+    // The power button of the Ctrl+Alt+Del screen and the Start menu's Shut down, Restart,
+    // Sleep and Hibernate: a restart would end the armed period, a sleep let the notebook
+    // be carried off in silence.
+    {HKEY_CURRENT_USER, ExplorerPolicies, L"NoClose", 1},
+    // Windows 10 and 11: the system's panels that a swipe in from a screen's edge opens.
+    {HKEY_LOCAL_MACHINE, EdgeUiPolicies, L"AllowEdgeSwipe", 0},
 };
 
 std::mutex changing;
 
-SavedValue DwordOne()
+SavedValue Dword(DWORD value)
 {
-    constexpr DWORD one = 1;
-    const auto* bytes = reinterpret_cast<const BYTE*>(&one);
-    return {true, REG_DWORD, {bytes, bytes + sizeof(one)}};
+    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+    return {true, REG_DWORD, {bytes, bytes + sizeof(value)}};
 }
 
 } // namespace
@@ -59,7 +66,7 @@ bool PolicyLock::Lock()
                 continue; // what cannot be put back is not changed
             }
         }
-        all &= WriteValue(policy.root, policy.subKey, policy.name, DwordOne());
+        all &= WriteValue(policy.root, policy.subKey, policy.name, Dword(policy.locked));
     }
     return all;
 }

@@ -23,12 +23,15 @@ using testsupport::WindowsPath;
 
 constexpr wchar_t SystemPolicies[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 constexpr wchar_t ExplorerPolicies[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr wchar_t EdgeUiPolicies[] = L"Software\\Policies\\Microsoft\\Windows\\EdgeUI";
 
 struct Policy {
     HKEY root;
     const wchar_t* subKey;
     const wchar_t* name;
+    DWORD locked;
     SavedValue before; // as an administrator left it, or absent
+    bool setBefore;    // by the version before too, which did not know the others
 };
 
 SavedValue Dword(DWORD value)
@@ -43,14 +46,16 @@ SavedValue Text(const std::wstring& text)
     return {true, REG_SZ, {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)}};
 }
 
-std::array<Policy, 5> PoliciesAsFound()
+std::array<Policy, 7> PoliciesAsFound()
 {
     return {{
-        {HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr", SavedValue{}},
-        {HKEY_CURRENT_USER, SystemPolicies, L"DisableLockWorkstation", Dword(0)},
-        {HKEY_LOCAL_MACHINE, SystemPolicies, L"HideFastUserSwitching", SavedValue{}},
-        {HKEY_CURRENT_USER, ExplorerPolicies, L"NoLogoff", Text(L"1")},
-        {HKEY_CURRENT_USER, SystemPolicies, L"DisableChangePassword", Dword(1)},
+        {HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr", 1, SavedValue{}, true},
+        {HKEY_CURRENT_USER, SystemPolicies, L"DisableLockWorkstation", 1, Dword(0), true},
+        {HKEY_LOCAL_MACHINE, SystemPolicies, L"HideFastUserSwitching", 1, SavedValue{}, true},
+        {HKEY_CURRENT_USER, ExplorerPolicies, L"NoLogoff", 1, Text(L"1"), true},
+        {HKEY_CURRENT_USER, SystemPolicies, L"DisableChangePassword", 1, Dword(1), true},
+        {HKEY_CURRENT_USER, ExplorerPolicies, L"NoClose", 1, SavedValue{}, false},
+        {HKEY_LOCAL_MACHINE, EdgeUiPolicies, L"AllowEdgeSwipe", 0, Dword(1), false},
     }};
 }
 
@@ -79,7 +84,7 @@ protected:
     void ExpectLocked()
     {
         for (const Policy& policy : policies) {
-            EXPECT_EQ(Dword(1), ReadValue(policy.root, policy.subKey, policy.name)) << policy.name;
+            EXPECT_EQ(Dword(policy.locked), ReadValue(policy.root, policy.subKey, policy.name)) << policy.name;
         }
     }
     void ExpectAsFound()
@@ -91,7 +96,7 @@ protected:
         }
     }
 
-    const std::array<Policy, 5> policies = PoliciesAsFound();
+    const std::array<Policy, 7> policies = PoliciesAsFound();
     const std::wstring thisUser = Journal::UserScope(Journal::ThisUser());
 };
 
@@ -143,6 +148,29 @@ TEST_F(PolicyLockTest, EachValueGoesBackOnlyIntoItsOwnUsersHive)
     EXPECT_EQ(SavedValue{}, ReadValue(HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr"));
     RegDeleteTreeW(HKEY_USERS, other.c_str());
     RegDeleteKeyW(HKEY_USERS, other.c_str());
+}
+
+TEST_F(PolicyLockTest, AJournalOfTheVersionBeforeIsPutBackAndCompleted)
+{
+    // What the version before leaves when it is killed while locked: the policies it knew
+    // set and journaled, the others as they were and without an entry.
+    const auto leftByTheVersionBefore = [&] {
+        for (const Policy& policy : policies) {
+            if (policy.setBefore) {
+                ASSERT_TRUE(Journal::Record(policy.name, policy.before));
+                ASSERT_TRUE(WriteValue(policy.root, policy.subKey, policy.name, Dword(1)));
+            }
+        }
+    };
+    ASSERT_NO_FATAL_FAILURE(leftByTheVersionBefore());
+    ASSERT_TRUE(PolicyLock::Unlock()) << "the next start's restore";
+    ExpectAsFound();
+
+    ASSERT_NO_FATAL_FAILURE(leftByTheVersionBefore());
+    ASSERT_TRUE(PolicyLock::Lock()) << "armed again before any restore";
+    ExpectLocked();
+    ASSERT_TRUE(PolicyLock::Unlock());
+    ExpectAsFound();
 }
 
 TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
