@@ -2,6 +2,7 @@
 // whole library's locks undone by a later process when the one that locked was killed.
 // Under Wine only: the policies are the real ones of the test prefix.
 #include "FakeTaskbar.h"
+#include "HeldLock.h"
 #include "Journal.h"
 #include "ProtectedKey.h"
 #include "PolicyLock.h"
@@ -18,8 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-using testsupport::WindowsPath;
 
 constexpr wchar_t SystemPolicies[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 constexpr wchar_t ExplorerPolicies[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
@@ -177,33 +176,16 @@ TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
 {
     Journal::Forget(L"Taskbar");
     const testsupport::FakeTaskbar bars;
-    const testsupport::PipedProcess holder = testsupport::StartPiped(
-        L"\"" + WindowsPath(WINLOCK_HOLDER_EXE) + L"\" \"" + WindowsPath(WINLOCK_DLL) + L"\"");
-    ASSERT_TRUE(holder.process);
-
-    char said[16] = {};
-    DWORD size = 0;
-    const bool locked = ReadFile(holder.output.get(), said, sizeof(said) - 1, &size, nullptr) &&
-                        std::string(said, size).rfind("locked", 0) == 0;
-    TerminateProcess(holder.process.get(), 1);
-    WaitForSingleObject(holder.process.get(), testsupport::StartTimeoutMs);
-    ASSERT_TRUE(locked) << "the holder said: " << said;
+    testsupport::HeldLock holder;
+    holder.Kill();
+    ASSERT_TRUE(holder.Locked()) << "the holder said: " << holder.Said();
     ExpectLocked();
     EXPECT_TRUE(testsupport::PumpUntil([&] { return bars.AllHidden(); }));
 
-    // The next start's restore loads the library and unlocks all three.
-    const HMODULE library = LoadLibraryW(WindowsPath(WINLOCK_DLL).c_str());
-    ASSERT_NE(nullptr, library);
-    using Control = int(WINAPI*)(int);
-    for (const char* name : {"_Control_CtrlAltDel@4", "_Control_Switching@4", "_Control_Taskbar@4"}) {
-        const auto unlock = reinterpret_cast<Control>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-        ASSERT_NE(nullptr, unlock) << name;
-        EXPECT_EQ(1, unlock(1)) << name;
-    }
+    EXPECT_TRUE(testsupport::UnlockThroughLibrary());
     ExpectAsFound();
     EXPECT_TRUE(testsupport::PumpUntil([&] { return bars.AsMade(); }));
     EXPECT_FALSE(Journal::Find(L"AccessibilityHotKeys"));
-    FreeLibrary(library);
 }
 
 } // namespace

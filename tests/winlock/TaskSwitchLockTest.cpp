@@ -1,6 +1,8 @@
 // Task switching taken away by the real WinLock.dll, with keys sent as a keyboard would.
 #include "TaskSwitchLock.h"
 
+#include "HeldLock.h"
+#include "Journal.h"
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
 
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -15,25 +18,83 @@
 
 namespace {
 
-TEST(TaskSwitchLock, SwallowsTheKeysThatLeaveTheWindowAndNothingElse)
+TEST(TaskSwitchLock, SwallowsTheKeysThatLeaveTheWindowAndEveryKeyForAnotherProcess)
 {
     struct Case {
         DWORD key;
         bool alt;
         bool ctrl;
+        bool foreign; // the foreground window is another process's
         bool swallowed;
     };
     const Case cases[] = {
-        {VK_TAB, true, false, true},     {VK_TAB, false, false, false},   {VK_ESCAPE, true, false, true},
-        {VK_ESCAPE, false, true, true},  {VK_ESCAPE, false, false, false}, {VK_LWIN, false, false, true},
-        {VK_RWIN, false, true, true},    {VK_F4, true, false, true},      {VK_F4, false, false, false},
-        {VK_SPACE, true, false, true},   {VK_SPACE, false, false, false}, {VK_RETURN, true, true, false},
-        {'A', true, false, false},       {VK_DELETE, true, true, false},
+        {VK_TAB, true, false, false, true},          {VK_TAB, false, false, false, false},
+        {VK_ESCAPE, true, false, false, true},       {VK_ESCAPE, false, true, false, true},
+        {VK_ESCAPE, false, false, false, false},     {VK_LWIN, false, false, false, true},
+        {VK_RWIN, false, true, false, true},         {VK_F4, true, false, false, true},
+        {VK_F4, false, false, false, false},         {VK_SPACE, true, false, false, true},
+        {VK_SPACE, false, false, false, false},      {VK_RETURN, true, true, false, false},
+        {'A', true, false, false, false},            {VK_DELETE, true, true, false, false},
+        {VK_SNAPSHOT, false, false, false, true},    {VK_SNAPSHOT, true, false, false, true},
+        {VK_BROWSER_BACK, false, false, false, true}, {VK_BROWSER_HOME, false, false, false, true},
+        {VK_VOLUME_MUTE, false, false, false, true}, {VK_MEDIA_PLAY_PAUSE, false, false, false, true},
+        {VK_LAUNCH_MAIL, false, false, false, true}, {VK_LAUNCH_APP2, false, false, false, true},
+        {VK_RMENU, false, false, false, false},      {0xB8, false, false, false, false},
+        {'A', false, false, true, true},             {VK_RETURN, false, false, true, true},
+        {VK_BACK, false, false, true, true},         {VK_SHIFT, false, false, true, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.swallowed, TaskSwitchLock::Swallows(c.key, c.alt, c.ctrl))
-            << c.key << (c.alt ? " with Alt" : "") << (c.ctrl ? " with Ctrl" : "");
+        EXPECT_EQ(c.swallowed, TaskSwitchLock::Swallows(c.key, c.alt, c.ctrl, c.foreign))
+            << c.key << (c.alt ? " with Alt" : "") << (c.ctrl ? " with Ctrl" : "")
+            << (c.foreign ? " for another process" : "");
     }
+}
+
+TEST(TaskSwitchLock, ReadsTheHotKeyJournalsOfThisVersionAndOfTheOneBefore)
+{
+    const TaskSwitchLock::HotKeyFlags current{0x11, 0x12, 0x13, 0x14, 0x15};
+    const auto journal = [](std::vector<DWORD> flags) {
+        const auto* bytes = reinterpret_cast<const BYTE*>(flags.data());
+        return SavedValue{true, REG_BINARY, {bytes, bytes + flags.size() * sizeof(DWORD)}};
+    };
+    struct Case {
+        const char* what;
+        SavedValue journal;
+        std::optional<TaskSwitchLock::HotKeyFlags> flags;
+    };
+    const Case cases[] = {
+        {"this version's", TaskSwitchLock::Journaled({1, 2, 3, 4, 5}), TaskSwitchLock::HotKeyFlags{1, 2, 3, 4, 5}},
+        {"the version before's, Mouse Keys left as they are", journal({1, 2, 3, 4}),
+         TaskSwitchLock::HotKeyFlags{1, 2, 3, 4, 0x15}},
+        {"too short", journal({1, 2, 3}), std::nullopt},
+        {"too long", journal({1, 2, 3, 4, 5, 6}), std::nullopt},
+        {"empty", SavedValue{true, REG_BINARY, {}}, std::nullopt},
+        {"an absence", SavedValue{}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.flags, TaskSwitchLock::FromJournal(c.journal, current)) << c.what;
+    }
+}
+
+TEST(TaskSwitchLock, CompletesAHotKeyJournalOfTheVersionBeforeAndForgetsItOnUnlock)
+{
+    if (!testsupport::UnderWine()) {
+        GTEST_SKIP() << "writes the lock's journal, which only our own Wine prefixes may have";
+    }
+    // A journal the version before left when it was killed while locked: four features.
+    const DWORD fourFlags[] = {1, 2, 3, 4};
+    const auto* bytes = reinterpret_cast<const BYTE*>(fourFlags);
+    ASSERT_TRUE(Journal::Record(L"AccessibilityHotKeys", {true, REG_BINARY, {bytes, bytes + sizeof(fourFlags)}}));
+    MOUSEKEYS mouse{sizeof(mouse), 0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETMOUSEKEYS, sizeof(mouse), &mouse, 0));
+
+    // Armed again before any restore: Mouse Keys, which that version left alone, are
+    // journaled as they are, beside what it journaled.
+    TaskSwitchLock lock;
+    ASSERT_TRUE(lock.Lock());
+    EXPECT_EQ(TaskSwitchLock::Journaled({1, 2, 3, 4, mouse.dwFlags}), Journal::Find(L"AccessibilityHotKeys"));
+    lock.Unlock();
+    EXPECT_FALSE(Journal::Find(L"AccessibilityHotKeys"));
 }
 
 // A focused window that keeps the keys it gets.
@@ -84,7 +145,8 @@ void Send(std::initializer_list<std::pair<WORD, bool>> keys)
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// Every combination the lock takes away, then an A and Enter.
+// Every combination the lock takes away, Print Screen and an application key, then an A and
+// Enter.
 void SendCombinations()
 {
     Send({{VK_MENU, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_SHIFT, false}, {VK_TAB, false}, {VK_TAB, true},
@@ -92,11 +154,12 @@ void SendCombinations()
           {VK_SPACE, true}, {VK_MENU, true}});
     Send({{VK_CONTROL, false}, {VK_ESCAPE, false}, {VK_ESCAPE, true}, {VK_SHIFT, false}, {VK_ESCAPE, false},
           {VK_ESCAPE, true}, {VK_SHIFT, true}, {VK_CONTROL, true}});
-    Send({{VK_LWIN, false}, {VK_LWIN, true}, {VK_RWIN, false}, {VK_RWIN, true}, {'A', false}, {'A', true},
+    Send({{VK_LWIN, false}, {VK_LWIN, true}, {VK_RWIN, false}, {VK_RWIN, true}, {VK_SNAPSHOT, false},
+          {VK_SNAPSHOT, true}, {VK_LAUNCH_MAIL, false}, {VK_LAUNCH_MAIL, true}, {'A', false}, {'A', true},
           {VK_RETURN, false}, {VK_RETURN, true}});
 }
 
-constexpr WPARAM TakenAway[] = {VK_TAB, VK_ESCAPE, VK_F4, VK_SPACE, VK_LWIN, VK_RWIN};
+constexpr WPARAM TakenAway[] = {VK_TAB, VK_ESCAPE, VK_F4, VK_SPACE, VK_LWIN, VK_RWIN, VK_SNAPSHOT, VK_LAUNCH_MAIL};
 
 bool Has(const std::vector<WPARAM>& keys, WPARAM key) { return std::find(keys.begin(), keys.end(), key) != keys.end(); }
 
@@ -116,6 +179,10 @@ TEST(TaskSwitchLock, TheLibraryTakesSwitchingAwayAndGivesItBack)
     testsupport::PumpPending();
     ASSERT_EQ(1, control(0));
     EXPECT_EQ(1, control(0)) << "a second lock is harmless";
+    // A resume installs the hook again: the new one swallows as the old one did.
+    const HWND watch = FindWindowW(TaskSwitchLock::WindowClass, nullptr);
+    ASSERT_NE(nullptr, watch) << "no top-level window receives the resume";
+    SendMessageW(watch, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     SendCombinations();
     ASSERT_TRUE(testsupport::PumpUntil([&] { return Has(window.keys, VK_RETURN); }));
     EXPECT_TRUE(Has(window.keys, 'A')) << "the password can still be typed";
@@ -125,6 +192,7 @@ TEST(TaskSwitchLock, TheLibraryTakesSwitchingAwayAndGivesItBack)
 
     EXPECT_EQ(1, control(1));
     EXPECT_EQ(1, control(1)) << "a second unlock is harmless";
+    EXPECT_EQ(nullptr, FindWindowW(TaskSwitchLock::WindowClass, nullptr));
     window.keys.clear();
     SendCombinations();
     ASSERT_TRUE(testsupport::PumpUntil([&] { return Has(window.keys, VK_RETURN); }));
@@ -132,6 +200,30 @@ TEST(TaskSwitchLock, TheLibraryTakesSwitchingAwayAndGivesItBack)
         EXPECT_TRUE(Has(window.keys, given)) << given;
     }
     FreeLibrary(library);
+}
+
+TEST(TaskSwitchLock, WhileAnotherProcessHoldsTheLockThisOnesWindowGetsNoKey)
+{
+    if (!testsupport::UnderWine()) {
+        GTEST_SKIP() << "locks the whole desktop, which only our own Wine displays may have";
+    }
+    KeyWindow window;
+    testsupport::PumpPending();
+    testsupport::HeldLock holder;
+    ASSERT_TRUE(holder.Locked()) << "the holder said: " << holder.Said();
+    ASSERT_EQ(window.Handle(), GetForegroundWindow());
+    Send({{'A', false}, {'A', true}, {VK_RETURN, false}, {VK_RETURN, true}});
+    // The holder's hook thread has decided on those keys once it has answered this.
+    const HWND watch = FindWindowW(TaskSwitchLock::WindowClass, nullptr);
+    ASSERT_NE(nullptr, watch);
+    EXPECT_NE(0, SendMessageTimeoutW(watch, WM_NULL, 0, 0, SMTO_BLOCK, 10000, nullptr));
+    holder.Kill();
+    EXPECT_TRUE(testsupport::UnlockThroughLibrary());
+
+    Send({{'B', false}, {'B', true}});
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return Has(window.keys, 'B'); }));
+    EXPECT_FALSE(Has(window.keys, 'A'));
+    EXPECT_FALSE(Has(window.keys, VK_RETURN));
 }
 
 } // namespace
