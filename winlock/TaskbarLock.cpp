@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -77,27 +78,50 @@ std::vector<HWND> Unpack(const SavedValue& value)
     return windows;
 }
 
-} // namespace
-
-bool TaskbarLock::Lock()
+// Hides every taskbar that shows, and journals those that the journal does not hold yet
+// first. Called with the lock held.
+bool Hide(std::vector<HWND> journaled, bool recordAnyway)
 {
-    const std::lock_guard<std::mutex> guard(changing);
-    if (Journal::Find(Entry)) {
-        return true; // hidden already, by this lock or by one that was never undone
-    }
     Found found;
     EnumWindows(&CollectTaskbar, reinterpret_cast<LPARAM>(&found));
     if (found.taskbarThread != 0) {
         EnumWindows(&CollectStartButton, reinterpret_cast<LPARAM>(&found));
     }
-    if (!Journal::Record(Entry, Pack(found.windows))) {
+    const size_t known = journaled.size();
+    for (const HWND window : found.windows) {
+        if (std::find(journaled.begin(), journaled.end(), window) == journaled.end()) {
+            journaled.push_back(window);
+        }
+    }
+    if ((recordAnyway || journaled.size() != known) && !Journal::Record(Entry, Pack(journaled))) {
         return false; // what could not be shown again is not hidden
     }
-    // Posted, not sent: a shell that is busy or hung must not hold the lock up.
+    // Posted, not sent: a shell that is busy or hung must not hold the lock up. One that the
+    // journal holds and that shows again (the shell shows its taskbars after a display
+    // change) is hidden again.
     for (const HWND window : found.windows) {
         ShowWindowAsync(window, SW_HIDE);
     }
     return true;
+}
+
+} // namespace
+
+bool TaskbarLock::Lock()
+{
+    const std::lock_guard<std::mutex> guard(changing);
+    // A second lock, or one after a process that was killed while locked, keeps what the
+    // journal holds and adds what shows now.
+    const std::optional<SavedValue> hidden = Journal::Find(Entry);
+    return Hide(hidden ? Unpack(*hidden) : std::vector<HWND>{}, !hidden);
+}
+
+void TaskbarLock::HideNew() noexcept
+{
+    const std::lock_guard<std::mutex> guard(changing);
+    if (const std::optional<SavedValue> hidden = Journal::Find(Entry)) {
+        Hide(Unpack(*hidden), false);
+    }
 }
 
 bool TaskbarLock::Unlock()

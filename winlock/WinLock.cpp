@@ -8,7 +8,9 @@
 
 namespace {
 
-TaskSwitchLock taskSwitching;
+// The taskbar catches up, on the hook's thread, with the taskbars that a display change
+// brings while task switching is locked (the program locks both together).
+TaskSwitchLock taskSwitching{&TaskbarLock::HideNew};
 
 } // namespace
 

@@ -18,7 +18,7 @@ public:
     FakeTaskbar& operator=(const FakeTaskbar&) = delete;
     ~FakeTaskbar()
     {
-        for (const HWND window : {taskbar, secondary, hiddenSecondary, startButton}) {
+        for (const HWND window : {taskbar, secondary, hiddenSecondary, startButton, plugged}) {
             DestroyWindow(window);
         }
     }
@@ -35,10 +35,14 @@ public:
                !IsWindowVisible(startButton);
     }
 
+    // The taskbar of a monitor plugged in later.
+    HWND Plug() { return plugged = Make(L"Shell_SecondaryTrayWnd", true); }
+
     HWND taskbar;
     HWND secondary;
     HWND hiddenSecondary;
     HWND startButton;
+    HWND plugged = nullptr;
 
 private:
     static HWND Make(const wchar_t* className, bool visible)
