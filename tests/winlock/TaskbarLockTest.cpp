@@ -2,8 +2,8 @@
 #include "TaskbarLock.h"
 
 #include "FakeTaskbar.h"
-#include "TaskSwitchLock.h"
 #include "Journal.h"
+#include "TaskSwitchLock.h"
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
 
