@@ -101,10 +101,10 @@ protected:
 
 TEST_F(PolicyLockTest, EveryWayOutIsSetAndPutBackAsItWas)
 {
-    // The journal of a lock after the uninstall took the settings key away: made again for
-    // administrators and the system alone, not readable by every user as Software is.
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Journal::Key, KEY_WOW64_64KEY, 0);
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink", KEY_WOW64_64KEY, 0);
+    // The journal of a lock after the uninstall took the settings key away, with all that an
+    // earlier lock left under it (an empty user scope): made again for administrators and the
+    // system alone, not readable by every user as Software is.
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink");
     ASSERT_EQ(L"no key", testsupport::AccessListOf(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink"));
 
     ASSERT_TRUE(PolicyLock::Lock());
