@@ -183,3 +183,11 @@ void Journal::Forget(const wchar_t* entry, const std::wstring& scope)
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), View, 0);
     }
 }
+
+void Journal::Adopt(const wchar_t* entry, const std::wstring& scope)
+{
+    const std::optional<SavedValue> earlier = Find(entry);
+    if (earlier && (Find(entry, scope) || Record(entry, *earlier, scope))) {
+        Forget(entry);
+    }
+}

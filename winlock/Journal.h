@@ -48,4 +48,7 @@ public:
     static bool Record(const wchar_t* entry, const SavedValue& before, const std::wstring& scope = {});
     // Forgets an entry, and a user's or session's scope with its last entry.
     static void Forget(const wchar_t* entry, const std::wstring& scope = {});
+    // Moves an entry that a journal without scopes holds into scope, unless scope has one
+    // already: that version meant it for whoever would unlock, which is this process.
+    static void Adopt(const wchar_t* entry, const std::wstring& scope);
 };

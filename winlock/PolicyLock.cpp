@@ -57,9 +57,12 @@ bool PolicyLock::Lock()
             continue; // whose the value is could not be told: it is not changed
         }
         const std::wstring scope = users ? Journal::UserScope(user) : std::wstring();
-        // A second lock, or one after a process that was killed while locked (also one of a
-        // version that journaled without scopes), keeps what was there before the first.
-        if (!Journal::Find(policy.name, scope) && !(users && Journal::Find(policy.name))) {
+        if (users) {
+            Journal::Adopt(policy.name, scope);
+        }
+        // A second lock, or one after a process that was killed while locked, keeps what was
+        // there before the first.
+        if (!Journal::Find(policy.name, scope)) {
             const std::optional<SavedValue> before = ReadValue(policy.root, policy.subKey, policy.name);
             if (!before || !Journal::Record(policy.name, *before, scope)) {
                 all = false;
@@ -74,6 +77,13 @@ bool PolicyLock::Lock()
 bool PolicyLock::Unlock()
 {
     const std::lock_guard<std::mutex> guard(changing);
+    if (const std::wstring user = Journal::ThisUser(); !user.empty()) {
+        for (const Policy& policy : Policies) {
+            if (policy.root == HKEY_CURRENT_USER) {
+                Journal::Adopt(policy.name, Journal::UserScope(user));
+            }
+        }
+    }
     const std::vector<std::wstring> users = Journal::Users();
     bool all = true;
     // Puts back what scope holds for the policy into the value at root\subKey; the entry is
@@ -104,8 +114,6 @@ bool PolicyLock::Unlock()
             RegCloseKey(hive);
             putBack(policy, HKEY_USERS, sid + L"\\" + policy.subKey, Journal::UserScope(sid));
         }
-        // A version that journaled without scopes put back into the unlocking user's hive.
-        putBack(policy, HKEY_CURRENT_USER, policy.subKey, {});
     }
     return all;
 }

@@ -238,10 +238,12 @@ void TaskSwitchLock::SwitchOffHotKeys() noexcept
     // Keys alone, is completed with Mouse Keys as they are; one that cannot be read is
     // replaced by the flags as they are.
     const HotKeyFlags now = keys.Flags();
-    const std::optional<SavedValue> recorded = Journal::Find(JournalEntry);
+    const std::wstring session = Journal::SessionScope();
+    Journal::Adopt(JournalEntry, session);
+    const std::optional<SavedValue> recorded = Journal::Find(JournalEntry, session);
     const std::optional<HotKeyFlags> before = recorded ? FromJournal(*recorded, now) : std::nullopt;
     if ((!before || recorded->data.size() != sizeof(HotKeyFlags)) &&
-        !Journal::Record(JournalEntry, Journaled(before.value_or(now)))) {
+        !Journal::Record(JournalEntry, Journaled(before.value_or(now)), session)) {
         return; // what could not be put back is not changed
     }
     keys.SetFlags({now[0] & ~static_cast<DWORD>(SKF_HOTKEYACTIVE), now[1] & ~static_cast<DWORD>(FKF_HOTKEYACTIVE),
@@ -252,7 +254,10 @@ void TaskSwitchLock::SwitchOffHotKeys() noexcept
 
 void TaskSwitchLock::PutBackHotKeys() noexcept
 {
-    const std::optional<SavedValue> recorded = Journal::Find(JournalEntry);
+    // Only this session's: the hot keys are those of the session's user.
+    const std::wstring session = Journal::SessionScope();
+    Journal::Adopt(JournalEntry, session);
+    const std::optional<SavedValue> recorded = Journal::Find(JournalEntry, session);
     if (!recorded) {
         return;
     }
@@ -265,7 +270,7 @@ void TaskSwitchLock::PutBackHotKeys() noexcept
             keys.Write();
         }
     }
-    Journal::Forget(JournalEntry);
+    Journal::Forget(JournalEntry, session);
 }
 
 bool TaskSwitchLock::Lock()

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -79,8 +80,8 @@ std::vector<HWND> Unpack(const SavedValue& value)
 }
 
 // Hides every taskbar that shows, and journals those that the journal does not hold yet
-// first. Called with the lock held.
-bool Hide(std::vector<HWND> journaled, bool recordAnyway)
+// first, in the journal of this session, whose taskbars they are. Called with the lock held.
+bool Hide(std::vector<HWND> journaled, bool recordAnyway, const std::wstring& session)
 {
     Found found;
     EnumWindows(&CollectTaskbar, reinterpret_cast<LPARAM>(&found));
@@ -93,7 +94,7 @@ bool Hide(std::vector<HWND> journaled, bool recordAnyway)
             journaled.push_back(window);
         }
     }
-    if ((recordAnyway || journaled.size() != known) && !Journal::Record(Entry, Pack(journaled))) {
+    if ((recordAnyway || journaled.size() != known) && !Journal::Record(Entry, Pack(journaled), session)) {
         return false; // what could not be shown again is not hidden
     }
     // Posted, not sent: a shell that is busy or hung must not hold the lock up. One that the
@@ -110,24 +111,30 @@ bool Hide(std::vector<HWND> journaled, bool recordAnyway)
 bool TaskbarLock::Lock()
 {
     const std::lock_guard<std::mutex> guard(changing);
+    const std::wstring session = Journal::SessionScope();
+    Journal::Adopt(Entry, session);
     // A second lock, or one after a process that was killed while locked, keeps what the
     // journal holds and adds what shows now.
-    const std::optional<SavedValue> hidden = Journal::Find(Entry);
-    return Hide(hidden ? Unpack(*hidden) : std::vector<HWND>{}, !hidden);
+    const std::optional<SavedValue> hidden = Journal::Find(Entry, session);
+    return Hide(hidden ? Unpack(*hidden) : std::vector<HWND>{}, !hidden, session);
 }
 
 void TaskbarLock::HideNew() noexcept
 {
     const std::lock_guard<std::mutex> guard(changing);
-    if (const std::optional<SavedValue> hidden = Journal::Find(Entry)) {
-        Hide(Unpack(*hidden), false);
+    const std::wstring session = Journal::SessionScope();
+    if (const std::optional<SavedValue> hidden = Journal::Find(Entry, session)) {
+        Hide(Unpack(*hidden), false, session);
     }
 }
 
 bool TaskbarLock::Unlock()
 {
     const std::lock_guard<std::mutex> guard(changing);
-    const std::optional<SavedValue> hidden = Journal::Find(Entry);
+    // Only this session's taskbars: another session's handles mean nothing here.
+    const std::wstring session = Journal::SessionScope();
+    Journal::Adopt(Entry, session);
+    const std::optional<SavedValue> hidden = Journal::Find(Entry, session);
     if (!hidden) {
         return true;
     }
@@ -137,6 +144,6 @@ bool TaskbarLock::Unlock()
             ShowWindowAsync(window, SW_SHOWNA);
         }
     }
-    Journal::Forget(Entry);
+    Journal::Forget(Entry, session);
     return true;
 }

@@ -174,7 +174,7 @@ TEST_F(PolicyLockTest, AJournalOfTheVersionBeforeIsPutBackAndCompleted)
 
 TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
 {
-    Journal::Forget(L"Taskbar");
+    Journal::Forget(L"Taskbar", Journal::SessionScope());
     const testsupport::FakeTaskbar bars;
     testsupport::HeldLock holder;
     holder.Kill();
@@ -185,7 +185,7 @@ TEST_F(PolicyLockTest, ALaterProcessPutsBackWhatAKilledOneTookAway)
     EXPECT_TRUE(testsupport::UnlockThroughLibrary());
     ExpectAsFound();
     EXPECT_TRUE(testsupport::PumpUntil([&] { return bars.AsMade(); }));
-    EXPECT_FALSE(Journal::Find(L"AccessibilityHotKeys"));
+    EXPECT_FALSE(Journal::Find(L"AccessibilityHotKeys", Journal::SessionScope()));
 }
 
 } // namespace

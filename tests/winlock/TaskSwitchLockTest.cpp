@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -87,12 +88,14 @@ TEST(TaskSwitchLock, CompletesAHotKeyJournalOfTheVersionBeforeAndForgetsItOnUnlo
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETMOUSEKEYS, sizeof(mouse), &mouse, 0));
 
     // Armed again before any restore: Mouse Keys, which that version left alone, are
-    // journaled as they are, beside what it journaled.
+    // journaled as they are, beside what it journaled, as this session's.
+    const std::wstring session = Journal::SessionScope();
     TaskSwitchLock lock;
     ASSERT_TRUE(lock.Lock());
-    EXPECT_EQ(TaskSwitchLock::Journaled({1, 2, 3, 4, mouse.dwFlags}), Journal::Find(L"AccessibilityHotKeys"));
-    lock.Unlock();
+    EXPECT_EQ(TaskSwitchLock::Journaled({1, 2, 3, 4, mouse.dwFlags}), Journal::Find(L"AccessibilityHotKeys", session));
     EXPECT_FALSE(Journal::Find(L"AccessibilityHotKeys"));
+    lock.Unlock();
+    EXPECT_FALSE(Journal::Find(L"AccessibilityHotKeys", session));
 }
 
 // A focused window that keeps the keys it gets.

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,13 +20,20 @@ TEST(TaskbarLock, HidesEveryTaskbarAndShowsOnlyWhatItHid)
     if (!testsupport::UnderWine()) {
         GTEST_SKIP() << "hides the machine's taskbar, which only our own Wine displays may have";
     }
-    Journal::Forget(L"Taskbar");
+    const std::wstring session = Journal::SessionScope();
+    Journal::Forget(L"Taskbar", session);
     testsupport::FakeTaskbar bars;
     ASSERT_TRUE(bars.AsMade());
+    // Another session's taskbars, hidden by a lock there: their handles mean nothing here,
+    // and that session's unlock shows them.
+    const std::wstring otherSession = L"Sessions\\" + std::to_wstring(GetCurrentProcessId() + 1000);
+    const SavedValue otherHidden{true, REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8}};
+    ASSERT_TRUE(Journal::Record(L"Taskbar", otherHidden, otherSession));
 
     // The windows are the taskbar's thread's: they change as that thread gets to it.
     ASSERT_TRUE(TaskbarLock::Lock());
     EXPECT_TRUE(testsupport::PumpUntil([&] { return bars.AllHidden(); }));
+    EXPECT_TRUE(Journal::Find(L"Taskbar", session)) << "journaled as this session's";
     ASSERT_TRUE(TaskbarLock::Lock()) << "a second lock is harmless";
 
     ASSERT_TRUE(TaskbarLock::Unlock());
@@ -32,7 +41,9 @@ TEST(TaskbarLock, HidesEveryTaskbarAndShowsOnlyWhatItHid)
     ASSERT_TRUE(TaskbarLock::Unlock()) << "a second unlock is harmless";
     testsupport::PumpPending();
     EXPECT_TRUE(bars.AsMade());
-    EXPECT_FALSE(Journal::Find(L"Taskbar"));
+    EXPECT_FALSE(Journal::Find(L"Taskbar", session));
+    EXPECT_EQ(otherHidden, Journal::Find(L"Taskbar", otherSession));
+    Journal::Forget(L"Taskbar", otherSession);
 }
 
 TEST(TaskbarLock, TheTaskbarOfAMonitorPluggedInWhileLockedIsHiddenAndShownAgain)
@@ -40,7 +51,7 @@ TEST(TaskbarLock, TheTaskbarOfAMonitorPluggedInWhileLockedIsHiddenAndShownAgain)
     if (!testsupport::UnderWine()) {
         GTEST_SKIP() << "hides the machine's taskbar, which only our own Wine displays may have";
     }
-    Journal::Forget(L"Taskbar");
+    Journal::Forget(L"Taskbar", Journal::SessionScope());
     testsupport::FakeTaskbar bars;
     // The program's way: the library, with task switching locked too, whose thread watches.
     const HMODULE library = LoadLibraryW(testsupport::WindowsPath(WINLOCK_DLL).c_str());
