@@ -51,6 +51,20 @@ inline void MoveTo(POINT screen) { SendMouse(MOUSEEVENTF_MOVE, screen); }
 inline void Press() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
 inline void Release() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
+// Moves the pointer into the screen's top-left corner, where no window of ours appears, and
+// waits until it is there. Wine also moves its cursor to where the X pointer is when a
+// window appears under it, at whatever moment that window's thread reads the event: a
+// pointer left over a button by an earlier test would take a later click there.
+inline bool ParkPointer()
+{
+    const POINT corner{1, 1};
+    MoveTo(corner);
+    return testsupport::PumpUntil([&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == corner.x && now.y == corner.y;
+    });
+}
+
 inline POINT OnScreen(HWND window, POINT client)
 {
     ClientToScreen(window, &client);

@@ -97,15 +97,24 @@ std::vector<HWND> EditsOf(HWND window)
 }
 
 // What the lock library's journal holds: one value for each thing it changed and has not
-// given back yet.
-DWORD JournalEntries()
+// given back yet, in the machine's scope and every user's and session's below it.
+DWORD JournalEntries(const std::wstring& subKey = L"Software\\Quen\\Tremorlink\\WinLock")
 {
     tl::unique_hkey journal;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, journal.put()) !=
+        ERROR_SUCCESS) {
+        return 0;
+    }
+    DWORD scopes = 0;
     DWORD values = 0;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Quen\\Tremorlink\\WinLock", 0, KEY_READ | KEY_WOW64_64KEY,
-                      journal.put()) == ERROR_SUCCESS) {
-        RegQueryInfoKeyW(journal.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr);
+    RegQueryInfoKeyW(journal.get(), nullptr, nullptr, nullptr, &scopes, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+    for (DWORD index = 0; index < scopes; ++index) {
+        wchar_t name[256];
+        DWORD length = ARRAYSIZE(name);
+        if (RegEnumKeyExW(journal.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+            values += JournalEntries(subKey + L"\\" + name);
+        }
     }
     return values;
 }
@@ -153,6 +162,7 @@ protected:
         removeSettings.emplace();
         ASSERT_TRUE(provider->InPlace());
         ASSERT_TRUE(power->InPlace());
+        ASSERT_TRUE(ParkPointer());
     }
 
     // The program goes before the power library it holds is taken out of the prefix.
