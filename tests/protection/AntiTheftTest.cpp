@@ -162,7 +162,7 @@ protected:
     FakeScreenSaver screenSaver;
     FakeDialogs dialogs;
     FakeMessageBoxes messageBoxes;
-    AntiTheft antiTheft{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr}};
+    AntiTheft antiTheft{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr, L""}};
 
 private:
     std::size_t m_callsForgotten = 0;
@@ -316,7 +316,7 @@ TEST_F(AntiTheftTest, AnArmedEndIsPutBackAtTheNextStartWithTheInputGivenBack)
     ForgetProviderCalls();
 
     // The next start.
-    AntiTheft next{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr}};
+    AntiTheft next{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr, L""}};
     next.StartupRestore();
     EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
     EXPECT_EQ(batteryBefore, batterySide());
