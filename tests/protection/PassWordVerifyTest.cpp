@@ -13,8 +13,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
