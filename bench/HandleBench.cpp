@@ -14,6 +14,7 @@
 #include "PowerLibrary.h"
 #include "SimProvider.h"
 #include "app/Form1.h"
+#include "app/TickClock.h"
 #include "password/SetPW.h"
 #include "password/WarningForm.h"
 #include "platform/Messages.h"
@@ -95,7 +96,8 @@ void OpenEachWindow(const SettingsStore& settings)
         OpenAndClose(warning);
     }
     {
-        PassWordVerify prompt(settings);
+        const TickClock clock;
+        PassWordVerify prompt(settings, clock);
         OpenAndClose(prompt);
     }
 }

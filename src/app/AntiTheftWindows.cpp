@@ -11,7 +11,7 @@ void AntiTheftWindows::CreatePassword()
 
 bool AntiTheftWindows::VerifyPassword()
 {
-    PassWordVerify prompt(m_settings);
+    PassWordVerify prompt(m_settings, m_clock);
     prompt.ShowModal();
     return prompt.Unlocked();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The create-password dialog and the password prompt, each shown modally on the main
 // thread; their loops keep serving the main window.
+#include "app/TickClock.h"
 #include "platform/SettingsStore.h"
 #include "protection/AntiTheftDialogs.h"
 
@@ -13,4 +14,5 @@ public:
 
 private:
     SettingsStore m_settings;
+    TickClock m_clock;
 };

@@ -57,8 +57,8 @@ Form1::Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState, co
       m_appIcon(LoadSmallIcon(IDI_TREMORLINK)), notifyIconEx1(Handle(), TrayIconId),
       timer1(Handle(), Timer1Id, Timer1IntervalMs), timer2(Handle(), Timer2Id, Timer2IntervalMs), gRM(Init_RM()),
       m_hddProtection({m_settings, m_wmi, notifyIconEx1, IconList, *gRM, timer1, timer2, shockState, m_messageBoxes}),
-      m_antiTheftWindows(m_settings),
-      m_antiTheft({m_settings, m_wmi, power, m_screenSaver, m_antiTheftWindows, m_messageBoxes, Handle()})
+      m_antiTheftWindows(m_settings), m_antiTheft({m_settings, m_wmi, power, m_screenSaver, m_antiTheftWindows,
+                                                   m_messageBoxes, Handle(), gRM->GetString("Pwd_Verify")})
 {
     if (Handle() == nullptr) {
         return;
@@ -149,6 +149,8 @@ void Form1::notifyIconEx1_RightClick()
         EnableMenuItem(menu, menuItem2, MF_BYCOMMAND | MF_ENABLED);
     }
     CheckMenuItem(menu, menuItem1, MF_BYCOMMAND | (halden.GetHddProtectionStatus() == 0 ? MF_UNCHECKED : MF_CHECKED));
+    // Exit does nothing while armed; greyed, it says so.
+    EnableMenuItem(menu, menuItem5, MF_BYCOMMAND | (m_antiTheft.Armed() ? MF_GRAYED : MF_ENABLED));
 }
 
 void Form1::menuItem1_Click()
@@ -204,6 +206,9 @@ LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_wmi.WMIEventUnRegister();
         DestroyWindow(Handle());
         return 0;
+    case WM_QUERYENDSESSION:
+        // The same for a shutdown, a restart or a logoff: Windows may still force it.
+        return m_antiTheft.Armed() ? FALSE : TRUE;
     case WM_DESTROY:
         // No dead icon is left in the notification area, and the drive is not left
         // believing that a shock is still in progress.

@@ -27,6 +27,9 @@ int TremorlinkMain(WMI& wmi, const SettingsStore& settings, AdministratorTest is
         return 0;
     }
 
+    // While armed, a main thread that answers late must not get a ghost: Windows would put
+    // a movable, closable copy of the prompt over the block.
+    DisableProcessWindowsGhosting();
     const std::unique_ptr<ShockStateControl> shockState = openShockState();
     Form1 mainWindow(wmi, settings, *shockState, SystemPowerFunctions());
     // Without its window nothing could end the loop, nor would the next start find this

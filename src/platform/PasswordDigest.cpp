@@ -9,19 +9,6 @@ namespace {
 
 constexpr char BaseProvider[] = "Microsoft Base Cryptographic Provider v1.0";
 
-std::wstring CodePageText(const std::string& bytes, UINT codePage)
-{
-    if (bytes.empty()) {
-        return {};
-    }
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0) {
-        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
-    }
-    return text;
-}
-
 tl::unique_hcryptprov AcquireContext(const char* keyContainer)
 {
     const auto acquire = [](const char* container, DWORD flags) {
@@ -65,7 +52,24 @@ std::string CodePageBytes(const std::wstring& text, UINT codePage)
 
 bool FitsThreadCodePage(const std::wstring& text)
 {
-    return CodePageText(CodePageBytes(text, CP_THREAD_ACP), CP_THREAD_ACP) == text;
+    if (text.empty()) {
+        return true;
+    }
+    const int length = static_cast<int>(text.size());
+    BOOL usedDefault = FALSE;
+    if (WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr,
+                            &usedDefault) > 0) {
+        return usedDefault == FALSE;
+    }
+    // UTF-8 as the system's code page takes neither the flag nor the question: it holds
+    // every character, and only a broken surrogate pair does not survive.
+    const DWORD error = GetLastError();
+    if (error != ERROR_INVALID_FLAGS && error != ERROR_INVALID_PARAMETER) {
+        return false;
+    }
+    const int size =
+        WideCharToMultiByte(CP_THREAD_ACP, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
+    return size > 0;
 }
 
 std::wstring PasswordDigest(const std::wstring& text, const char* keyContainer)

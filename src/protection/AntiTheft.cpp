@@ -42,6 +42,8 @@ void AntiTheft::EnterSysProtection()
     // from the AC side's times, and only this copy still knows the battery side's.
     PwrScheme schemeBefore(m_world.power);
     m_armed = true;
+    // Where Windows asks the user whether to shut down regardless, it shows this.
+    ShutdownBlockReasonCreate(m_world.mainWindow, m_world.shutdownBlockReason.c_str());
     SaveAndOverrideGlobalPolicy(scheme);
     const bool schemeRead = schemeBefore.InitScheme(schemeBefore.GetActiveSchemeIndex());
     SaveAndOverrideScheme(scheme);
@@ -80,6 +82,7 @@ void AntiTheft::EnterSysProtection()
     m_world.screenSaver.SetActive(true);
     ClearArmedMark();
     m_armed = false;
+    ShutdownBlockReasonDestroy(m_world.mainWindow);
 }
 
 void AntiTheft::StartupRestore()

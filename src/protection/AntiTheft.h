@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class AntiTheftDialogs;
 class MessageBoxes;
 class ScreenSaver;
@@ -34,8 +36,11 @@ public:
         ScreenSaver& screenSaver;
         AntiTheftDialogs& dialogs;
         MessageBoxes& messageBoxes;
-        // Hidden again after the armed period; may be null.
+        // Hidden again after the armed period, and holding the reason why Windows may not
+        // shut down meanwhile; may be null.
         HWND mainWindow;
+        // That reason, in the user's language.
+        std::wstring shutdownBlockReason;
     };
 
     explicit AntiTheft(const World& world) noexcept : m_world(world) {}
@@ -52,7 +57,9 @@ public:
     void StartupRestore();
 
     bool Busy() const noexcept { return m_busy; }
-    // From the moment the settings are overridden until they have been put back.
+    // From the moment the settings are overridden until they have been put back. The main
+    // window then refuses to let Windows end the session: a restart would end the armed
+    // period, and the next start gives everything back without the password.
     bool Armed() const noexcept { return m_armed; }
 
 private:

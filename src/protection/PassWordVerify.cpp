@@ -1,5 +1,6 @@
 #include "protection/PassWordVerify.h"
 
+#include "platform/PasswordDigest.h"
 #include "resource.h"
 #include "ui/Dpi.h"
 #include "ui/LanguageSelection.h"
@@ -35,14 +36,14 @@ std::vector<HMONITOR> Monitors()
 
 } // namespace
 
-PassWordVerify::PassWordVerify(const SettingsStore& settings, UINT dpi)
+PassWordVerify::PassWordVerify(const SettingsStore& settings, const Clock& clock, UINT dpi)
     : SkinnedWindow({.title = Title, .closeButton = false, .draggable = false, .dpi = dpi}),
       gRM2(*SelectUserLanguage().table),
       label4(Panel().Handle(), {20, 70, 20 + 62, 70 + 62}, IDB_STATUS_ICONS, StatusIconCount, PadlockImage),
       label3(Panel().Handle(), MessageBounds, Label::Body),
       label6(Panel().Handle(), {CaptionLeft, PasswordRow, CaptionLeft + 1, PasswordRow + 1}, Label::Body),
       textBox1(Panel().Handle(), BoxAt(PasswordBoxLeft(0)), MaxPasswordLength, true),
-      label5(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(270, 144))
+      label5(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(270, 144)), m_clock(clock)
 {
     label6.SetAutoSize(true);
     TitleLabel()->SetText(gRM2.GetString("NB_Prot"));
@@ -95,14 +96,14 @@ LRESULT PassWordVerify::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {
-            textBox1.Focus();
+            FocusInput();
         }
         return 0;
     case WM_DISPLAYCHANGE:
         // A monitor plugged in while armed must not show the desktop.
         ShowBlockScreens();
         if (IsWindowVisible(Handle())) {
-            BringToFront();
+            RaiseAboveOthers();
         }
         break;
     case WM_DESTROY:
@@ -123,10 +124,12 @@ void PassWordVerify::AdaptLayout()
 }
 
 // One on each monitor, each covering it with the picture; the primary's picture as large
-// as the current display mode, the others' as their monitor.
+// as the current display mode, the others' as their monitor. The new ones come first, shown
+// without taking the activation, and only then do the old ones go: at no moment does a
+// monitor show the desktop.
 void PassWordVerify::ShowBlockScreens()
 {
-    BlkScreen.clear();
+    std::vector<std::unique_ptr<blockscreen>> screens;
     for (const HMONITOR monitor : Monitors()) {
         MONITORINFO info{};
         info.cbSize = sizeof(info);
@@ -137,15 +140,94 @@ void PassWordVerify::ShowBlockScreens()
         const SIZE picture = (info.dwFlags & MONITORINFOF_PRIMARY) != 0
                                  ? blockscreen::PrimaryPictureSize()
                                  : SIZE{area.right - area.left, area.bottom - area.top};
-        auto& screen = BlkScreen.emplace_back(std::make_unique<blockscreen>(area, picture));
+        auto& screen = screens.emplace_back(std::make_unique<blockscreen>(area, picture));
         screen->Click = [this] { BringToFront(); };
     }
+    BlkScreen.swap(screens);
 }
 
 void PassWordVerify::BringToFront()
 {
     SetForegroundWindow(Handle());
-    textBox1.Focus();
+    FocusInput();
+}
+
+// The prompt above every blocking window, and those above every visible window of another
+// thread. Windows of this thread (the tray menu, a message box) are the program's own and
+// may lie between.
+bool PassWordVerify::IsAboveOthers() const
+{
+    const DWORD thread = GetCurrentThreadId();
+    bool promptSeen = false;
+    size_t screensSeen = 0;
+    for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (window == Handle()) {
+            promptSeen = true;
+        } else if (std::ranges::any_of(BlkScreen,
+                                       [window](const auto& screen) { return screen->Handle() == window; })) {
+            if (!promptSeen) {
+                return false;
+            }
+            ++screensSeen;
+        } else if (IsWindowVisible(window) && GetWindowThreadProcessId(window, nullptr) != thread) {
+            return false;
+        }
+        if (promptSeen && screensSeen == BlkScreen.size()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void PassWordVerify::RaiseAboveOthers()
+{
+    constexpr UINT inPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    for (const auto& screen : BlkScreen) {
+        SetWindowPos(screen->Handle(), HWND_TOPMOST, 0, 0, 0, 0, inPlace);
+    }
+    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, inPlace);
+}
+
+// Another program's window that comes up over the block (a notification, an AutoPlay
+// dialog, a program started by a key of the notebook) would take the keys and lead past
+// the lock.
+void PassWordVerify::KeepInFront()
+{
+    if (!IsWindowVisible(Handle())) {
+        return;
+    }
+    if (!m_desktops.IsOnCurrentDesktop(Handle())) {
+        // The user went to another virtual desktop: new blocking windows open on the one
+        // the user sees, and the prompt follows them there (a move that fails is tried
+        // again at the next tick, on the same blocking windows).
+        if (BlkScreen.empty() || !m_desktops.IsOnCurrentDesktop(BlkScreen.front()->Handle())) {
+            ShowBlockScreens();
+        }
+        if (!BlkScreen.empty()) {
+            static_cast<void>(m_desktops.MoveToDesktopOf(Handle(), BlkScreen.front()->Handle()));
+        }
+    }
+    if (!IsAboveOthers()) {
+        RaiseAboveOthers();
+    }
+    const HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr || GetWindowThreadProcessId(foreground, nullptr) != GetCurrentThreadId()) {
+        BringToFront();
+    }
+}
+
+void PassWordVerify::FocusInput()
+{
+    // While the box waits, the keys go to the prompt itself, which ignores them.
+    SetFocus(m_waiting ? Handle() : textBox1.Handle());
+}
+
+void PassWordVerify::SetInputEnabled(bool enabled)
+{
+    m_waiting = !enabled;
+    EnableWindow(textBox1.Handle(), enabled ? TRUE : FALSE);
+    EnableWindow(label5.Handle(), enabled ? TRUE : FALSE);
+    FocusInput();
 }
 
 void PassWordVerify::TakeTypedKeys()
@@ -160,12 +242,19 @@ void PassWordVerify::TakeTypedKeys()
 
 void PassWordVerify::OKFunc()
 {
+    // Enter is a hot key and still arrives while the box waits: the wait stands.
+    if (m_waiting) {
+        return;
+    }
     PwdEnterd = 1;
     const std::wstring typed = textBox1.Text();
     // The box takes at most eight characters, but a text set by a message is not typed.
+    // The digest is made of the text in the code page, where a look-alike (a for a with a
+    // macron) would stand in for a character the code page lacks: such a text is wrong.
     // GetHashCode gives an empty text when it cannot make a digest, and an empty stored
     // digest means no password: neither may ever match.
-    if (typed.empty() || typed.size() > MaxPasswordLength || CheckPW2.empty() || eGF.GetHashCode(typed) != CheckPW2) {
+    if (typed.empty() || typed.size() > MaxPasswordLength || !FitsThreadCodePage(typed) || CheckPW2.empty() ||
+        eGF.GetHashCode(typed) != CheckPW2) {
         WrongPassword();
         return;
     }
@@ -181,16 +270,28 @@ void PassWordVerify::OKFunc()
 
 void PassWordVerify::WrongPassword()
 {
-    KillTimer(Handle(), timer1);
     textBox1.Clear();
     label4.SetImageIndex(WarningImage);
     label3.SetText(gRM2.GetString("Wrong_Pwd_Info"));
     AdaptLayout();
-    textBox1.Focus();
+    if (++m_wrongInARow <= FreeTries) {
+        textBox1.Focus();
+        return;
+    }
+    std::uint64_t wait = FirstWaitMs;
+    for (int further = m_wrongInARow - FreeTries - 1; further > 0 && wait < LongestWaitMs; --further) {
+        wait *= 2;
+    }
+    m_waitEndsMs = m_clock.NowMs() + std::min(wait, LongestWaitMs);
+    SetInputEnabled(false);
 }
 
 void PassWordVerify::timer1_Tick()
 {
+    if (m_waiting && m_clock.NowMs() >= m_waitEndsMs) {
+        SetInputEnabled(true);
+    }
+    KeepInFront();
     if (PwdEnterd != 0) {
         return;
     }

@@ -1,16 +1,20 @@
 #pragma once
 // The password prompt of the armed anti-theft: a topmost skinned window, without a close
-// button, that cannot be moved, over a blocking window on every monitor, with
+// button, that cannot be moved, over a topmost blocking window on every monitor, with
 // Ctrl+Alt+Del, task switching and the taskbar locked through WinLock.dll. It closes
 // only when the right password is entered (OK, or Enter wherever the focus is): then it
 // unlocks the input and takes the blocking windows away. A wrong entry may be retried
-// without limit.
+// without limit, but from the fourth wrong one in a row each makes the next wait: a
+// device posing as a keyboard would otherwise try every short password in minutes.
 //
-// While no password has been tried it polls BeepNow every 100 ms, and once the main
-// window has noted a movement it asks for the password to stop the alarm. After the
-// first try the message says only whether the password was right.
+// Every 100 ms it puts itself and the blocking windows back above any other program's
+// window and takes the foreground back from it. While no password has been tried it also
+// polls BeepNow, and once the main window has noted a movement it asks for the password
+// to stop the alarm. After the first try the message says only whether the password was
+// right.
 #include "platform/HaldenFunc.h"
 #include "platform/SettingsStore.h"
+#include "protection/Clock.h"
 #include "protection/blockscreen.h"
 #include "ui/Label.h"
 #include "ui/PictureBox.h"
@@ -18,7 +22,9 @@
 #include "ui/SkinnedWindow.h"
 #include "ui/StringTable.h"
 #include "ui/TextBox.h"
+#include "ui/VirtualDesktops.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,10 +40,16 @@ public:
     // The status icon's images.
     static constexpr int PadlockImage = 0;
     static constexpr int WarningImage = 2;
+    // Wrong entries in a row that cost no wait; each further one disables the box and OK
+    // for a wait that doubles from the first to the longest.
+    static constexpr int FreeTries = 3;
+    static constexpr std::uint64_t FirstWaitMs = 1000;
+    static constexpr std::uint64_t LongestWaitMs = 30000;
 
     // Builds the prompt and, before it is shown, shows the blocking windows and locks
-    // the input. dpi 0: the DPI of the monitor it opens on.
-    explicit PassWordVerify(const SettingsStore& settings, UINT dpi = 0);
+    // the input. clock: what the waits after wrong entries are measured on. dpi 0: the
+    // DPI of the monitor it opens on.
+    PassWordVerify(const SettingsStore& settings, const Clock& clock, UINT dpi = 0);
     ~PassWordVerify();
 
     // The password box's left edge in the panel for a password caption that many design
@@ -57,6 +69,11 @@ public:
     PictureButton& OkButton() noexcept { return label5; }
     // One for each monitor, in the order the system lists them.
     const std::vector<std::unique_ptr<blockscreen>>& BlockScreens() const noexcept { return BlkScreen; }
+    // Whether a wrong entry keeps the box and OK disabled now.
+    bool Waiting() const noexcept { return m_waiting; }
+
+    // The poll step, every PollInterval from the prompt's own timer.
+    void timer1_Tick();
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -69,12 +86,16 @@ private:
     void AdaptLayout();
     void ShowBlockScreens();
     void BringToFront();
+    bool IsAboveOthers() const;
+    void RaiseAboveOthers();
+    void KeepInFront();
+    void FocusInput();
+    void SetInputEnabled(bool enabled);
     // The hot key is posted the moment Enter is pressed, ahead of the keys typed just
     // before it that still wait in the queue: those reach the password box first.
     static void TakeTypedKeys();
     void OKFunc();
     void WrongPassword();
-    void timer1_Tick();
 
     std::vector<std::unique_ptr<blockscreen>> BlkScreen;
     HaldenFunc eGF;
@@ -87,5 +108,10 @@ private:
     Label label6;
     TextBox textBox1;
     PictureButton label5;
+    const Clock& m_clock;
+    VirtualDesktops m_desktops;
+    int m_wrongInARow = 0;
+    bool m_waiting = false;
+    std::uint64_t m_waitEndsMs = 0;
     bool m_unlocked = false;
 };

@@ -15,11 +15,13 @@ static_assert(sizeof(DEVMODEA) == DisplayModeSize);
 CustomWindow::Params WindowParams(const RECT& monitor) noexcept
 {
     // Positions are screen pixels, whatever the monitor's DPI: the window shows at 96 dpi,
-    // so that its picture box is placed in pixels too.
+    // so that its picture box is placed in pixels too. Topmost, so that another program's
+    // window does not come up over it; maximised from the start, since showing it
+    // maximised would take the activation from the prompt.
     return {L"QuenBlockScreen",
             0,
-            WS_EX_TOOLWINDOW,
-            WS_POPUP | WS_CLIPCHILDREN,
+            WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+            WS_POPUP | WS_CLIPCHILDREN | WS_MAXIMIZE,
             blockscreen::Title,
             monitor,
             nullptr,
@@ -34,7 +36,7 @@ blockscreen::blockscreen(const RECT& monitor, SIZE picture)
     : CustomWindow(WindowParams(monitor)), m_monitor(monitor),
       m_picture(Handle(), {0, 0, picture.cx, picture.cy}, IDB_BLOCK_SCREEN, PictureBox::Fit::Stretch)
 {
-    ShowWindow(Handle(), SW_SHOWMAXIMIZED);
+    ShowWindow(Handle(), SW_SHOWNA);
 }
 
 blockscreen::~blockscreen() { DestroyWindow(Handle()); }

@@ -1,8 +1,9 @@
 #pragma once
 // One blocking window: while anti-theft is armed it covers a whole monitor with the
-// blocking picture, under the password prompt, so that nothing of the desktop can be
-// seen or clicked. It does not take the activation: a click on it brings the prompt back
-// to the front instead. The prompt makes one for each monitor.
+// blocking picture, topmost, under the password prompt, so that nothing of the desktop
+// can be seen or clicked. It does not take the activation, neither when shown nor when
+// clicked: a click brings the prompt back to the front instead. The prompt makes one for
+// each monitor.
 #include "ui/CustomWindow.h"
 #include "ui/PictureBox.h"
 
@@ -16,8 +17,8 @@ public:
     // The picture's size where the display mode cannot be read.
     static constexpr SIZE DesignPictureSize{1024, 768};
 
-    // Shown at once, maximised over monitor (in screen pixels), with its picture stretched
-    // to picture pixels from the top-left corner.
+    // Shown at once without activation, maximised over monitor (in screen pixels), with its
+    // picture stretched to picture pixels from the top-left corner.
     blockscreen(const RECT& monitor, SIZE picture);
     ~blockscreen();
 

@@ -67,6 +67,18 @@ LRESULT PictureButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_LBUTTONDOWN: MouseDown(); return 0;
     case WM_LBUTTONUP: MouseUp(PointOf(lParam)); return 0;
+    case WM_ENABLE:
+        // A disabled window gets no mouse input, so nothing would end a press or a hover:
+        // both end here, and the text shows that the button does nothing.
+        if (wParam == FALSE) {
+            if (m_pressed) {
+                ReleaseCapture();
+            }
+            m_over = false;
+            ShowImage(m_states.normal);
+        }
+        InvalidateRect(Handle(), nullptr, FALSE);
+        return 0;
     case WM_CAPTURECHANGED:
         // Released by us, or taken by another window: either way the press is over.
         if (m_pressed) {
@@ -163,7 +175,7 @@ void PictureButton::Paint(HDC dc, const RECT& client)
     }
     const tl::SelectObjectGuard select(dc, m_font.get());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, PushTextColour);
+    SetTextColor(dc, IsWindowEnabled(Handle()) ? PushTextColour : GetSysColor(COLOR_GRAYTEXT));
     const std::wstring text = Text();
     RECT area = client;
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,

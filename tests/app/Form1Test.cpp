@@ -137,6 +137,7 @@ struct Observed {
     bool menuSeen = false;
     UINT hddItem = 0;
     UINT antiTheftItem = 0;
+    UINT exitItem = 0;
     std::wstring messageBoxText;
 };
 Observed observed;
@@ -150,6 +151,7 @@ void CALLBACK ReadMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD)
     observed.menuSeen = GetGUIThreadInfo(GetCurrentThreadId(), &gui) && (gui.flags & GUI_INMENUMODE) != 0;
     observed.hddItem = GetMenuState(observed.menu, Form1::menuItem1, MF_BYCOMMAND);
     observed.antiTheftItem = GetMenuState(observed.menu, Form1::menuItem2, MF_BYCOMMAND);
+    observed.exitItem = GetMenuState(observed.menu, Form1::menuItem5, MF_BYCOMMAND);
     EndMenu();
 }
 
@@ -268,7 +270,8 @@ HWND PromptPasswordBox()
 }
 
 // The whole armed period runs inside the menu command; the main window keeps working in
-// the prompt's loop, but neither arms again nor ends until the right password.
+// the prompt's loop, but neither arms again nor ends, nor lets Windows end the session,
+// until the right password.
 TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
 {
     using namespace dialoginput;
@@ -276,6 +279,7 @@ TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
     ASSERT_TRUE(settingsKey.Store().WriteUserPassword(HaldenFunc().GetHashCode(L"abcd")));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
     Observed whileArmed;
+    LRESULT endSessionWhileArmed = TRUE;
     Script script({{WaitFor([] {
                        const HWND prompt = FindWindowW(nullptr, PassWordVerify::Title);
                        return prompt != nullptr && IsWindowVisible(prompt);
@@ -283,6 +287,7 @@ TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
                    {Do([&] {
                        ClickTrayIcon(form, WM_RBUTTONUP);
                        whileArmed = observed;
+                       endSessionWhileArmed = SendMessageW(form.Handle(), WM_QUERYENDSESSION, 0, 0);
                        SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
                        SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem5, 0);
                        PostMessageW(form.Handle(), WM_TL_SHOCK, 0, 0);
@@ -298,12 +303,16 @@ TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
     SetDllDirectoryW(nullptr);
 
     EXPECT_TRUE(whileArmed.antiTheftItem & MF_GRAYED);
+    EXPECT_TRUE(whileArmed.exitItem & MF_GRAYED);
+    EXPECT_EQ(FALSE, endSessionWhileArmed);
     EXPECT_NE(nullptr, form.Handle()) << "neither WM_CLOSE nor Exit ended the armed program";
     EXPECT_TRUE(provider.Subscribed());
     EXPECT_EQ(std::vector<int>{1}, shockState.sent);
     EXPECT_EQ(0, settingsKey.Store().Read(Setting::NotebookProtectionEnabled));
     ClickTrayIcon(form, WM_RBUTTONUP);
     EXPECT_FALSE(observed.antiTheftItem & MF_GRAYED);
+    EXPECT_FALSE(observed.exitItem & MF_GRAYED);
+    EXPECT_EQ(TRUE, SendMessageW(form.Handle(), WM_QUERYENDSESSION, 0, 0));
 }
 
 // Closing the window, or a Form1 that goes out of scope with its window (a loop that ended

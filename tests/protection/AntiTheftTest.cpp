@@ -162,7 +162,7 @@ protected:
     FakeScreenSaver screenSaver;
     FakeDialogs dialogs;
     FakeMessageBoxes messageBoxes;
-    AntiTheft antiTheft{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr}};
+    AntiTheft antiTheft{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr, L""}};
 
 private:
     std::size_t m_callsForgotten = 0;
@@ -330,7 +330,7 @@ TEST_F(AntiTheftTest, AnArmedEndIsPutBackAtTheNextStartWithTheInputGivenBack)
     // The next start, on a system that keeps no processor policy with its schemes: the
     // scheme is put back all the same.
     library.Fail(sim::PowerCall::ReadProcessorPwrScheme);
-    AntiTheft next{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr}};
+    AntiTheft next{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr, L""}};
     next.StartupRestore();
     EXPECT_EQ((Power{1, 4, 3, true, 10, 40}), PowerNow());
     EXPECT_EQ(batteryBefore, batterySide());

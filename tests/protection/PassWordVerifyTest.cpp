@@ -6,13 +6,18 @@
 #include "app/TremorlinkProcess.h"
 #include "lock/RecordedLockCalls.h"
 #include "platform/HaldenFunc.h"
+#include "protection/Clock.h"
 #include "ui/Dpi.h"
 #include "ui/LanguageSelection.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -53,6 +58,25 @@ std::vector<HWND> BlockScreens()
     return screens;
 }
 
+// The top-level windows from the top of the z-order down.
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM list) noexcept
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// Whether the prompt lies above every blocking window, and every blocking window above
+// the other window (if there is one).
+bool PromptOverBlockOver(const PassWordVerify& prompt, HWND other = nullptr)
+{
+    std::vector<HWND> order;
+    EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&order));
+    const auto place = [&order](HWND window) { return std::ranges::find(order, window) - order.begin(); };
+    return std::ranges::all_of(prompt.BlockScreens(), [&](const auto& screen) {
+        return place(prompt.Handle()) < place(screen->Handle()) && place(screen->Handle()) < place(other);
+    });
+}
+
 // Every monitor is covered by exactly one visible blocking window, whose picture fills it
 // (the primary's as large as the display mode).
 void ExpectEveryMonitorBlocked()
@@ -76,18 +100,23 @@ void ExpectEveryMonitorBlocked()
                 continue;
             }
             ++covering;
-            EXPECT_FALSE(GetWindowLongPtrW(screen, GWL_EXSTYLE) & WS_EX_TOPMOST);
+            EXPECT_TRUE(GetWindowLongPtrW(screen, GWL_EXSTYLE) & WS_EX_TOPMOST);
             EXPECT_TRUE(IsZoomed(screen));
+            // The picture fills the monitor: the primary's as large as the display mode, which
+            // is the monitor's size in pixels.
             RECT picture{};
             GetWindowRect(GetWindow(screen, GW_CHILD), &picture);
-            const SIZE expected = (info.dwFlags & MONITORINFOF_PRIMARY) != 0
-                                      ? blockscreen::PrimaryPictureSize()
-                                      : SIZE{area.right - area.left, area.bottom - area.top};
-            EXPECT_EQ((Edges{area.left, area.top, area.left + expected.cx, area.top + expected.cy}), EdgesOf(picture));
+            EXPECT_EQ(EdgesOf(area), EdgesOf(picture));
         }
         EXPECT_EQ(1, covering);
     }
 }
+
+class VirtualClock final : public Clock {
+public:
+    std::uint64_t NowMs() const override { return now; }
+    std::uint64_t now = 1000000;
+};
 
 class PassWordVerifyTest : public ::testing::Test {
 protected:
@@ -110,6 +139,7 @@ protected:
 
     testsupport::TestSettingsKey key;
     HaldenFunc flags;
+    VirtualClock clock;
     const StringTable& texts = *SelectUserLanguage().table;
 
 private:
@@ -120,7 +150,7 @@ TEST_F(PassWordVerifyTest, BlocksAndLocksBeforeItShowsWithItsTextsInPlace)
 {
     flags.SetBeepNow(1);
     MarkLockCalls();
-    PassWordVerify prompt(key.Store());
+    PassWordVerify prompt(key.Store(), clock);
 
     EXPECT_EQ(Locked, LockCallsSinceMark());
     EXPECT_EQ(0, flags.GetBeepNow()) << "a movement noted before the prompt is forgotten";
@@ -181,7 +211,7 @@ TEST_F(PassWordVerifyTest, OkAndEnterWhereverTheFocusIsRejectAWrongEntryAndUnloc
                             Case{Way::EnterWithoutFocus, L""}, Case{Way::EnterInAnotherWindow, L"abc"}}) {
         SCOPED_TRACE(testing::Message() << static_cast<int>(row.way) << " '" << row.wrong << "'");
         MarkLockCalls();
-        PassWordVerify prompt(key.Store());
+        PassWordVerify prompt(key.Store(), clock);
         const auto confirm = [&prompt, &elsewhere, way = row.way]() -> std::vector<Step> {
             switch (way) {
             case Way::OkButton: return ClickAt([&prompt] { return CentreOf(prompt.OkButton().Handle()); });
@@ -231,16 +261,19 @@ TEST_F(PassWordVerifyTest, OkAndEnterWhereverTheFocusIsRejectAWrongEntryAndUnloc
     }
 }
 
-TEST_F(PassWordVerifyTest, NoStoredDigestAndNoOverlongTextEverMatches)
+TEST_F(PassWordVerifyTest, NoStoredDigestNoOverlongTextAndNoLookAlikeEverMatches)
 {
     struct Case {
         const wchar_t* stored; // the digest of this, or nothing stored for null
         const wchar_t* entered;
     };
-    for (const Case& row : {Case{nullptr, L""}, Case{nullptr, L"ab12"}, Case{L"abcd1234x", L"abcd1234x"}}) {
+    // The code page's best fit turns a with a macron into a: the digests are the same.
+    ASSERT_EQ(flags.GetHashCode(L"abcd"), flags.GetHashCode(L"\u0101bcd"));
+    for (const Case& row :
+         {Case{nullptr, L""}, Case{nullptr, L"ab12"}, Case{L"abcd1234x", L"abcd1234x"}, Case{L"abcd", L"\u0101bcd"}}) {
         SCOPED_TRACE(testing::Message() << "'" << row.entered << "'");
         ASSERT_TRUE(key.Store().WriteUserPassword(row.stored != nullptr ? flags.GetHashCode(row.stored) : L""));
-        PassWordVerify prompt(key.Store());
+        PassWordVerify prompt(key.Store(), clock);
         prompt.Show();
         // Set as a message would set it: past the box's limit.
         SetWindowTextW(prompt.PasswordBox().Handle(), row.entered);
@@ -254,6 +287,126 @@ TEST_F(PassWordVerifyTest, NoStoredDigestAndNoOverlongTextEverMatches)
     }
 }
 
+// Tries stay unlimited, but from the fourth wrong one in a row each disables the box and
+// OK for a wait that doubles up to 30 s, measured on the prompt's clock; Enter during the
+// wait does nothing, and the right password after it works at once.
+TEST_F(PassWordVerifyTest, FromTheFourthWrongEntryInARowEachWaitsLonger)
+{
+    PassWordVerify prompt(key.Store(), clock);
+    prompt.Show();
+    const HWND box = prompt.PasswordBox().Handle();
+    const auto enter = [&](const wchar_t* text) {
+        SetWindowTextW(box, text);
+        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
+    };
+    const std::uint64_t waitsMs[] = {0, 0, 0, 1000, 2000, 4000, 8000, 16000, 30000, 30000, 30000};
+    for (size_t entry = 0; entry < std::size(waitsMs); ++entry) {
+        SCOPED_TRACE(testing::Message() << "wrong entry " << entry + 1);
+        enter(L"ab13");
+        ASSERT_TRUE(prompt.IsOpen());
+        const std::uint64_t wait = waitsMs[entry];
+        if (wait == 0) {
+            EXPECT_FALSE(prompt.Waiting());
+            EXPECT_TRUE(IsWindowEnabled(box));
+            continue;
+        }
+        EXPECT_TRUE(prompt.Waiting());
+        EXPECT_FALSE(IsWindowEnabled(box));
+        EXPECT_FALSE(IsWindowEnabled(prompt.OkButton().Handle()));
+        enter(RightPassword);
+        EXPECT_TRUE(prompt.IsOpen()) << "Enter while waiting";
+        clock.now += wait - 1;
+        prompt.timer1_Tick();
+        EXPECT_TRUE(prompt.Waiting());
+        clock.now += 1;
+        prompt.timer1_Tick();
+        EXPECT_FALSE(prompt.Waiting());
+        EXPECT_TRUE(IsWindowEnabled(box));
+        EXPECT_TRUE(IsWindowEnabled(prompt.OkButton().Handle()));
+        EXPECT_EQ(box, GetFocus());
+    }
+    enter(RightPassword);
+    EXPECT_TRUE(prompt.Unlocked());
+}
+
+// Serves only the messages other threads send to this one, so that the prompt's own
+// timer does not tick meanwhile.
+bool ServeSentUntil(const std::function<bool()>& condition)
+{
+    for (int waited = 0; !condition(); waited += 10) {
+        if (waited > 10000) {
+            return false;
+        }
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+    }
+    return true;
+}
+
+// Another program's window on a thread of its own: topmost, visible, and given the
+// foreground, as a notification or a program started by a key of the notebook would be.
+class OtherProgramWindow {
+public:
+    OtherProgramWindow()
+        : m_thread([this] {
+              m_window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Other program", WS_POPUP | WS_VISIBLE, 100, 100,
+                                         300, 200, nullptr, nullptr, nullptr, nullptr);
+              m_threadId = GetCurrentThreadId();
+              SetForegroundWindow(m_window);
+              m_ready = true;
+              MSG message;
+              while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                  DispatchMessageW(&message);
+              }
+              DestroyWindow(m_window);
+          })
+    {
+        m_started = ServeSentUntil([this] { return m_ready.load(); });
+    }
+    ~OtherProgramWindow()
+    {
+        PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    HWND Handle() const noexcept { return m_window; }
+    bool Started() const noexcept { return m_started; }
+
+private:
+    std::atomic<HWND> m_window = nullptr;
+    std::atomic<DWORD> m_threadId = 0;
+    std::atomic<bool> m_ready = false;
+    bool m_started = false;
+    std::thread m_thread;
+};
+
+TEST_F(PassWordVerifyTest, OneTickPutsItAboveAnotherProgramsWindowAndTakesTheForegroundBack)
+{
+    PassWordVerify prompt(key.Store(), clock);
+    prompt.Show();
+    testsupport::PumpPending();
+    std::vector<HWND> screens;
+    for (const auto& screen : prompt.BlockScreens()) {
+        screens.push_back(screen->Handle());
+    }
+
+    const OtherProgramWindow other;
+    ASSERT_TRUE(other.Started());
+    ASSERT_EQ(other.Handle(), GetForegroundWindow());
+    ASSERT_FALSE(PromptOverBlockOver(prompt, other.Handle()));
+    prompt.timer1_Tick();
+
+    EXPECT_EQ(prompt.Handle(), GetForegroundWindow());
+    EXPECT_EQ(prompt.PasswordBox().Handle(), GetFocus());
+    EXPECT_TRUE(PromptOverBlockOver(prompt, other.Handle()));
+    // Without a virtual desktop manager (Windows 7, Wine) the same blocking windows stay.
+    std::vector<HWND> after;
+    for (const auto& screen : prompt.BlockScreens()) {
+        after.push_back(screen->Handle());
+    }
+    EXPECT_EQ(screens, after);
+}
+
 int g_ticks = 0;
 
 void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) noexcept { ++g_ticks; }
@@ -261,7 +414,7 @@ void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) noexcept { ++g_ticks; }
 TEST_F(PassWordVerifyTest, AMovementChangesTheMessageOnlyUntilTheFirstTry)
 {
     {
-        PassWordVerify prompt(key.Store());
+        PassWordVerify prompt(key.Store(), clock);
         prompt.Show();
         testsupport::PumpPending();
         EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt.Message().Text());
@@ -271,7 +424,7 @@ TEST_F(PassWordVerifyTest, AMovementChangesTheMessageOnlyUntilTheFirstTry)
     }
     {
         flags.SetBeepNow(0);
-        PassWordVerify prompt(key.Store());
+        PassWordVerify prompt(key.Store(), clock);
         prompt.Show();
         // Another id is not the prompt's Enter.
         SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId + 1, MAKELPARAM(0, VK_RETURN));
@@ -306,7 +459,7 @@ TEST_F(PassWordVerifyTest, RefusesEveryCloseRequestAndAClickOnTheBlockBringsItBa
 {
     const tl::unique_hwnd elsewhere(CreateWindowExW(0, L"STATIC", L"Elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                                     nullptr, nullptr, nullptr, nullptr));
-    PassWordVerify prompt(key.Store());
+    PassWordVerify prompt(key.Store(), clock);
     g_watched = prompt.Handle();
     g_closeRequests = 0;
     const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &WatchPosted, nullptr, GetCurrentThreadId());
@@ -350,10 +503,43 @@ TEST_F(PassWordVerifyTest, RefusesEveryCloseRequestAndAClickOnTheBlockBringsItBa
     EXPECT_TRUE(prompt.Unlocked());
 }
 
+// While the blocking windows are made again: how many went, and the fewest other visible
+// ones there were as one went.
+int g_destroyed = 0;
+size_t g_fewestLeft = 0;
+
+LRESULT CALLBACK WatchDestroyed(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    wchar_t title[32]{};
+    GetWindowTextW(reinterpret_cast<HWND>(wParam), title, 32);
+    if (code == HCBT_DESTROYWND && std::wstring(title) == blockscreen::Title) {
+        ++g_destroyed;
+        g_fewestLeft = std::min(g_fewestLeft, BlockScreens().size() - 1);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST_F(PassWordVerifyTest, BlocksEveryMonitorAgainWhenTheDisplaysChange)
 {
-    PassWordVerify prompt(key.Store());
-    ASSERT_FALSE(prompt.BlockScreens().empty());
+    PassWordVerify prompt(key.Store(), clock);
+    prompt.Show();
+    testsupport::PumpPending();
+    const size_t monitors = static_cast<size_t>(GetSystemMetrics(SM_CMONITORS));
+    g_destroyed = 0;
+    g_fewestLeft = monitors;
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, &WatchDestroyed, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    SendMessageW(prompt.Handle(), WM_DISPLAYCHANGE, 32,
+                 MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    UnhookWindowsHookEx(hook);
+    // The new ones came before the old ones went, and the prompt kept the activation and
+    // its place above them.
+    EXPECT_EQ(static_cast<int>(monitors), g_destroyed);
+    EXPECT_EQ(monitors, g_fewestLeft);
+    EXPECT_EQ(prompt.Handle(), GetForegroundWindow());
+    EXPECT_TRUE(PromptOverBlockOver(prompt));
+    ExpectEveryMonitorBlocked();
+
     // A blocking window gone, as if its monitor had been unplugged and another plugged in.
     DestroyWindow(prompt.BlockScreens().front()->Handle());
     ASSERT_EQ(static_cast<size_t>(GetSystemMetrics(SM_CMONITORS)) - 1, BlockScreens().size());
@@ -369,9 +555,10 @@ TEST(PassWordVerifyMonitors, OneBlockingWindowCoversEachMonitor)
         GTEST_SKIP() << "one monitor";
     }
     testsupport::TestSettingsKey key;
+    const VirtualClock clock;
     ASSERT_TRUE(SetDllDirectoryW(testsupport::WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
     {
-        PassWordVerify prompt(key.Store());
+        PassWordVerify prompt(key.Store(), clock);
         ExpectEveryMonitorBlocked();
     }
     EXPECT_TRUE(BlockScreens().empty());

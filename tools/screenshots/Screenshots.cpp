@@ -6,6 +6,7 @@
 #include "platform/SettingsStore.h"
 #include "password/SetPW.h"
 #include "password/WarningForm.h"
+#include "app/TickClock.h"
 #include "protection/PassWordVerify.h"
 #include "platform/HaldenFunc.h"
 #include "ui/AboutWindow.h"
@@ -129,7 +130,8 @@ int main()
         // The prompt in each of its states, over the blocking window. No WinLock.dll lies
         // on this tool's library search, so nothing is locked.
         const SettingsStore settings(HKEY_CURRENT_USER, L"Software\\QuenTremorlinkScreenshots");
-        PassWordVerify prompt(settings);
+        const TickClock clock;
+        PassWordVerify prompt(settings, clock);
         prompt.Show();
         Settle(500);
         saved &= SaveWindow(prompt.Handle(), prefix + L"PassWordVerify-" + language + L".bmp");
@@ -141,6 +143,12 @@ int main()
         SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
         Settle(300);
         saved &= SaveWindow(prompt.Handle(), prefix + L"PassWordVerifyWrong-" + language + L".bmp");
+        // Three more: the box and OK wait.
+        for (int entry = 0; entry < PassWordVerify::FreeTries; ++entry) {
+            SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
+        }
+        Settle(300);
+        saved &= SaveWindow(prompt.Handle(), prefix + L"PassWordVerifyWaiting-" + language + L".bmp");
         HaldenFunc().SetBeepNow(0);
     }
     {
