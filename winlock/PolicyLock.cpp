@@ -84,7 +84,17 @@ bool PolicyLock::Unlock()
             }
         }
     }
-    const std::vector<std::wstring> users = Journal::Users();
+    // Each user's values go into that user's own hive, which is loaded while the user is
+    // signed in; another user's entry waits for an unlock while that hive is there.
+    std::vector<std::wstring> signedIn = Journal::Users();
+    std::erase_if(signedIn, [](const std::wstring& sid) {
+        HKEY hive = nullptr;
+        if (RegOpenKeyExW(HKEY_USERS, sid.c_str(), 0, KEY_READ, &hive) != ERROR_SUCCESS) {
+            return true;
+        }
+        RegCloseKey(hive);
+        return false;
+    });
     bool all = true;
     // Puts back what scope holds for the policy into the value at root\subKey; the entry is
     // forgotten once it is back.
@@ -104,14 +114,7 @@ bool PolicyLock::Unlock()
             putBack(policy, policy.root, policy.subKey, {});
             continue;
         }
-        // Each user's values into that user's own hive, which is loaded while the user is
-        // signed in; another user's entry waits for an unlock while that hive is there.
-        for (const std::wstring& sid : users) {
-            HKEY hive = nullptr;
-            if (RegOpenKeyExW(HKEY_USERS, sid.c_str(), 0, KEY_READ, &hive) != ERROR_SUCCESS) {
-                continue;
-            }
-            RegCloseKey(hive);
+        for (const std::wstring& sid : signedIn) {
             putBack(policy, HKEY_USERS, sid + L"\\" + policy.subKey, Journal::UserScope(sid));
         }
     }
