@@ -7,12 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
-// The pixel at (x, y) of the picture drawn as it is into a 32-bit bitmap.
-RGBQUAD PixelOf(const ImageStrip& picture, int x, int y)
+// tests/ui/DamagedPicture.rc
+constexpr int DamagedPicture = 990;
+
+// The pixel at (x, y) of image index blended over transparent black: its premultiplied
+// colour and its alpha.
+RGBQUAD PixelOf(const ImageStrip& strip, int index, int x, int y)
 {
-    const SIZE size = picture.ImageSize();
+    const SIZE size = strip.ImageSize();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = size.cx;
@@ -25,37 +31,72 @@ RGBQUAD PixelOf(const ImageStrip& picture, int x, int y)
     const tl::unique_hdc dc(CreateCompatibleDC(nullptr));
     {
         const tl::SelectObjectGuard select(dc.get(), target.get());
-        picture.Draw(dc.get(), 0, 0, 0);
+        if (index < 0) {
+            strip.Stretch(dc.get(), {0, 0, size.cx, size.cy});
+        } else {
+            strip.Draw(dc.get(), index, 0, 0);
+        }
         GdiFlush();
     }
     return static_cast<const RGBQUAD*>(bits)[y * size.cx + x];
 }
 
-TEST(ImageStrip, AStretchedPictureComesFromTheDrawingNearestItsSizeWithItsPaletteColours)
+TEST(ImageStrip, EachDrawnScaleAndAScaleBetweenThemKeepTransparentEdgesAndColours)
 {
-    struct Case {
-        SIZE wanted;
-        SIZE drawn;
-    };
-    for (const Case& row :
-         {Case{{800, 600}, {1024, 766}}, Case{{1024, 768}, {1024, 766}}, Case{{1536, 1152}, {1536, 1149}},
-          Case{{1280, 1024}, {1536, 1149}}, Case{{2560, 1440}, {2048, 1532}}}) {
-        SCOPED_TRACE(testing::Message() << row.wanted.cx << "x" << row.wanted.cy);
-        const ImageStrip picture(IDB_BLOCK_SCREEN, row.wanted);
-        EXPECT_EQ(row.drawn.cx, picture.ImageSize().cx);
-        EXPECT_EQ(row.drawn.cy, picture.ImageSize().cy);
+    // The logo's drawings are 64, 96 and 128 px; 120 dpi scales the 150 % one down.
+    for (const auto& [dpi, side] : {std::pair{96U, 64}, {144U, 96}, {192U, 128}, {120U, 80}}) {
+        SCOPED_TRACE(testing::Message() << dpi << " dpi");
+        const ImageStrip logo(IDB_LOGO, 1, dpi);
+        ASSERT_EQ(side, logo.ImageSize().cx);
+        ASSERT_EQ(side, logo.ImageSize().cy);
+        const RGBQUAD corner = PixelOf(logo, 0, 0, 0);
+        EXPECT_EQ(0, corner.rgbReserved);
+        EXPECT_EQ(0, corner.rgbRed + corner.rgbGreen + corner.rgbBlue) << "colour under a transparent pixel";
+        // The shield's green in the middle, opaque.
+        const RGBQUAD middle = PixelOf(logo, 0, side / 2, side / 2);
+        EXPECT_EQ(255, middle.rgbReserved);
+        EXPECT_NEAR(62, middle.rgbRed, 3);
+        EXPECT_NEAR(167, middle.rgbGreen, 3);
+        EXPECT_NEAR(75, middle.rgbBlue, 3);
     }
-    EXPECT_EQ(0, ImageStrip(IDB_BLOCK_SCREEN, SIZE{0, 0}).ImageSize().cx);
 
-    // The 256-colour bitmap read with its colour table: a dark teal corner, and the
-    // padlock's light body beside its keyhole.
-    const ImageStrip picture(IDB_BLOCK_SCREEN, SIZE{1024, 766});
-    const RGBQUAD corner = PixelOf(picture, 5, 5);
+    // A strip scaled image by image: the last of the three status icons at 120 dpi is as
+    // wide as the others, and its transparent right edge takes nothing from elsewhere.
+    const ImageStrip icons(IDB_STATUS_ICONS, 3, 120);
+    ASSERT_EQ(80, icons.ImageSize().cx);
+    EXPECT_EQ(0, PixelOf(icons, 2, 79, 40).rgbReserved);
+}
+
+TEST(ImageStrip, ADamagedOrMissingPictureDrawsNothing)
+{
+    for (const int id : {DamagedPicture, 989}) {
+        SCOPED_TRACE(id);
+        const ImageStrip strip(id, 1, 96);
+        EXPECT_EQ(0, strip.ImageSize().cx);
+        const ImageStrip stretched(id, SIZE{640, 480});
+        EXPECT_EQ(0, stretched.ImageSize().cx);
+        // Drawing what could not be read does nothing and does not fail.
+        const tl::unique_hdc dc(CreateCompatibleDC(nullptr));
+        strip.Draw(dc.get(), 0, 0, 0);
+        stretched.Stretch(dc.get(), {0, 0, 640, 480});
+    }
+    EXPECT_EQ(0, ImageStrip(IDB_LOGO, 65, 96).ImageSize().cx) << "more images than the strip has pixels";
+    EXPECT_EQ(0, ImageStrip(IDB_BLOCK_SCREEN, SIZE{0, 768}).ImageSize().cx);
+}
+
+TEST(ImageStrip, TheBlockingPictureIsMadeAtAMonitorsSizeThatIsNoDrawnSize)
+{
+    const ImageStrip picture(IDB_BLOCK_SCREEN, SIZE{1920, 1080});
+    ASSERT_EQ(1920, picture.ImageSize().cx);
+    ASSERT_EQ(1080, picture.ImageSize().cy);
+    // A dark teal corner, and the padlock's light body beside its keyhole, where the
+    // drawing has them at (5, 5) and (490, 190) of 1024x766.
+    const RGBQUAD corner = PixelOf(picture, -1, 5, 5);
     EXPECT_LT(corner.rgbRed, 40);
     EXPECT_GT(corner.rgbGreen, 40);
-    EXPECT_GT(corner.rgbBlue, 40);
     EXPECT_LT(corner.rgbGreen, 100);
-    const RGBQUAD padlock = PixelOf(picture, 490, 190);
+    EXPECT_GT(corner.rgbBlue, 40);
+    const RGBQUAD padlock = PixelOf(picture, -1, 919, 268);
     EXPECT_GT(padlock.rgbRed, 200);
     EXPECT_GT(padlock.rgbGreen, 200);
     EXPECT_GT(padlock.rgbBlue, 200);
