@@ -72,7 +72,7 @@ inline void PrintRow(const char* figure, Value program, Value baseline, Goal goa
     if (baseline.amount > 0) {
         std::snprintf(ratio, sizeof(ratio), "%.2fx", program.amount / baseline.amount);
     }
-    std::printf("%-46s %14s %14s %8s %-10s %-7s %d\n", figure, Format(program).c_str(), Format(baseline).c_str(), ratio,
+    std::printf("%-48s %14s %14s %8s %-10s %-7s %d\n", figure, Format(program).c_str(), Format(baseline).c_str(), ratio,
                 Format(goal).c_str(), Verdict(goal, program.amount, baseline.amount), runs);
     std::fflush(stdout);
 }
