@@ -105,7 +105,8 @@ std::optional<Memory> MemoryOf(HANDLE process)
         return std::nullopt;
     }
     return Memory{static_cast<double>(counters.PrivateUsage) / 1024.0,
-                  static_cast<double>(counters.WorkingSetSize) / 1024.0};
+                  static_cast<double>(counters.WorkingSetSize) / 1024.0,
+                  static_cast<double>(counters.PeakWorkingSetSize) / 1024.0};
 }
 
 std::optional<int> KernelHandles(DWORD processId)

@@ -15,10 +15,11 @@ struct ProcessCounts {
 };
 
 // A process's memory in KiB. Wine reports no private bytes (0): then the working set is
-// the figure to compare.
+// the figure to compare. The peak is the largest working set since the process started.
 struct Memory {
     double privateKiB = 0;
     double workingSetKiB = 0;
+    double peakWorkingSetKiB = 0;
 };
 
 // nullopt when the process's memory cannot be read.

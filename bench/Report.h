@@ -14,14 +14,18 @@ namespace bench {
 
 // What a figure is held to.
 struct Goal {
-    enum class Kind { Report, RatioAtMost, NoGrowth, Zero };
+    enum class Kind { Report, RatioAtMost, AboveAtMost, NoGrowth, Zero };
     Kind kind = Kind::Report;
     double limit = 0;
+    const char* unit = ""; // of an AboveAtMost limit, as the row's values have it
 
     // Reported only: no goal.
     static Goal Report() { return {}; }
     // The program's value at most limit times the baseline's.
     static Goal RatioAtMost(double limit) { return {Kind::RatioAtMost, limit}; }
+    // The program's value at most limit above the baseline's, where what a step costs is
+    // held to an amount rather than to a share of what the program needs anyway.
+    static Goal AboveAtMost(double limit, const char* unit) { return {Kind::AboveAtMost, limit, unit}; }
     // The program's value ("after") no larger than the baseline ("before").
     static Goal NoGrowth() { return {Kind::NoGrowth, 0}; }
     // The program's value 0, whatever the baseline's.
@@ -48,6 +52,7 @@ inline std::string Format(const Goal& goal)
     switch (goal.kind) {
     case Goal::Kind::Report: return "-";
     case Goal::Kind::RatioAtMost: std::snprintf(text, sizeof(text), "<= %.2fx", goal.limit); return text;
+    case Goal::Kind::AboveAtMost: std::snprintf(text, sizeof(text), "<= +%g %s", goal.limit, goal.unit); return text;
     case Goal::Kind::NoGrowth: return "no growth";
     case Goal::Kind::Zero: return "0";
     }
@@ -60,6 +65,7 @@ inline const char* Verdict(const Goal& goal, double program, double baseline)
     switch (goal.kind) {
     case Goal::Kind::Report: return "-";
     case Goal::Kind::RatioAtMost: return baseline > 0 && program <= goal.limit * baseline ? "met" : "MISSED";
+    case Goal::Kind::AboveAtMost: return program - baseline <= goal.limit ? "met" : "MISSED";
     case Goal::Kind::NoGrowth: return program <= baseline ? "met" : "MISSED";
     case Goal::Kind::Zero: return program == 0 ? "met" : "MISSED";
     }
@@ -72,7 +78,7 @@ inline void PrintRow(const char* figure, Value program, Value baseline, Goal goa
     if (baseline.amount > 0) {
         std::snprintf(ratio, sizeof(ratio), "%.2fx", program.amount / baseline.amount);
     }
-    std::printf("%-46s %14s %14s %8s %-10s %-7s %d\n", figure, Format(program).c_str(), Format(baseline).c_str(), ratio,
+    std::printf("%-48s %14s %14s %8s %-10s %-7s %d\n", figure, Format(program).c_str(), Format(baseline).c_str(), ratio,
                 Format(goal).c_str(), Verdict(goal, program.amount, baseline.amount), runs);
     std::fflush(stdout);
 }

@@ -8,13 +8,21 @@
 //     the memory of the three at rest after start-up, N starts of each in alternating
 //     order. (Memory and handles over many shock reactions are HandleBench's: it runs the
 //     program's code with a simulated provider that keeps no record meanwhile.)
+//   StartupBench arming N <Tremorlink.exe>
+//     the peak working set of the program once anti-theft is armed, against the same
+//     process at rest before, on one monitor of 1920x1080; N starts. The program is ended
+//     while armed and started once more, which puts back all that arming changed.
 // Prints rows of the benchmark table (Report.h) on stdout. What could not be measured is
 // told on stderr, with exit code 1 (2 for a wrong command line).
 #include "BareTray.h"
 #include "Report.h"
 #include "ProcessCounts.h"
+#include "app/Form1.h"
 #include "platform/Handles.h"
 #include "platform/Messages.h"
+#include "platform/SettingsStore.h"
+#include "protection/PassWordVerify.h"
+#include "protection/blockscreen.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -28,6 +36,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,8 +54,16 @@ constexpr DWORD SettleMs = 2000;
 // The tray icon id of the program (Form1::TrayIconId) and of the bare program.
 constexpr UINT TrayIconId = BareTrayIconId;
 
+// The screen that arming is measured on: the blocking windows and the prompt are made for
+// the monitor's size, and a full-HD notebook screen is the common case.
+constexpr SIZE ArmingScreen{1920, 1080};
+// Any stored digest arms without the create-password dialog. No one types the password:
+// the armed program is ended, and its next start puts everything back.
+constexpr wchar_t ArmingPasswordDigest[] = L"0123456789ABCDEF0123456789ABCDEF01234567";
+
 constexpr char UsageText[] = "usage: StartupBench startup N <Tremorlink.exe> <BareTray.exe>\n"
-                             "       StartupBench memory N <Tremorlink.exe> <BareTray.exe>\n";
+                             "       StartupBench memory N <Tremorlink.exe> <BareTray.exe>\n"
+                             "       StartupBench arming N <Tremorlink.exe>\n";
 
 struct Subject {
     const char* name; // for the notes and messages
@@ -110,16 +127,18 @@ bool TrayIconAdded(HWND window)
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
-// The window of that process with that title, else nullptr.
-HWND FindOwnWindow(const char* title, DWORD processId)
+// The window if that process owns it, else nullptr.
+HWND OwnedBy(HWND window, DWORD processId)
 {
-    const HWND window = FindWindowA(nullptr, title);
     DWORD owner = 0;
     if (window != nullptr && GetWindowThreadProcessId(window, &owner) != 0 && owner == processId) {
         return window;
     }
     return nullptr;
 }
+
+// The window of that process with that title, else nullptr.
+HWND FindOwnWindow(const char* title, DWORD processId) { return OwnedBy(FindWindowA(nullptr, title), processId); }
 
 // Starts the subject and returns once its window and tray icon are there; readyMs counts
 // from just before the process is created.
@@ -305,6 +324,140 @@ bool MeasureMemory(const std::array<Subject, 3>& subjects, int runs)
     return true;
 }
 
+// Whether the program shows a window of that title.
+bool Shows(const Running& running, const wchar_t* title)
+{
+    const HWND window = OwnedBy(FindWindowW(nullptr, title), running.processId);
+    return window != nullptr && IsWindowVisible(window);
+}
+
+// Arms anti-theft with the tray menu's command and returns once the blocking window and
+// the password prompt are shown and the program's thread is back in a message loop (the
+// prompt's).
+bool Arm(const Running& running)
+{
+    PostMessageW(running.window, WM_COMMAND, Form1::menuItem2, 0);
+    const ULONGLONG deadline = GetTickCount64() + ReadyTimeoutMs;
+    while (!Shows(running, blockscreen::Title) || !Shows(running, PassWordVerify::Title)) {
+        if (WaitForSingleObject(running.process.get(), 0) == WAIT_OBJECT_0) {
+            return Fail("the program ended while arming");
+        }
+        if (GetTickCount64() > deadline) {
+            return Fail("the program showed no blocking window and password prompt within " +
+                        std::to_string(ReadyTimeoutMs / 1000) + " s of arming");
+        }
+        Sleep(10);
+    }
+    return WaitUntilIdle(running, "the armed program");
+}
+
+// Ends the armed program as a power loss would and starts it once more: that start puts
+// back the power settings and the input that arming took, so the next run and the other
+// figures meet the program as before.
+bool EndArmed(Running& armed, const Subject& subject)
+{
+    TerminateProcess(armed.process.get(), 1);
+    if (WaitForSingleObject(armed.process.get(), EndTimeoutMs) != WAIT_OBJECT_0) {
+        return Fail("the armed program did not end within " + std::to_string(EndTimeoutMs / 1000) + " s");
+    }
+    std::optional<Running> restoring = StartUntilReady(subject);
+    return restoring && WaitUntilIdle(*restoring, subject.name) && Close(*restoring, subject.name);
+}
+
+struct ArmingRun {
+    bench::Memory atRest;
+    bench::Memory armed;
+};
+
+std::optional<ArmingRun> MeasureArmingOnce(const Subject& subject)
+{
+    std::optional<Running> running = StartUntilReady(subject);
+    if (!running || !WaitUntilIdle(*running, subject.name)) {
+        return std::nullopt;
+    }
+    Sleep(SettleMs);
+    const std::optional<bench::Memory> atRest = ReadMemory(*running, subject.name);
+    if (!atRest) {
+        return std::nullopt;
+    }
+    std::optional<bench::Memory> armed;
+    if (Arm(*running)) {
+        // The blocking window and the prompt paint and start their timers meanwhile.
+        Sleep(SettleMs);
+        armed = ReadMemory(*running, "the armed program");
+    }
+    // Also after an arming that went wrong half way, so that nothing stays armed.
+    if (!EndArmed(*running, subject) || !armed) {
+        return std::nullopt;
+    }
+    return ArmingRun{*atRest, *armed};
+}
+
+// The figure is the one of that screen: another size of monitor, or more of them, would
+// give the blocking windows other sizes.
+bool OnArmingScreen()
+{
+    const int monitors = GetSystemMetrics(SM_CMONITORS);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    if (monitors == 1 && width == ArmingScreen.cx && height == ArmingScreen.cy) {
+        return true;
+    }
+    return Fail("arming is measured on one monitor of " + std::to_string(ArmingScreen.cx) + "x" +
+                std::to_string(ArmingScreen.cy) + "; this desktop has " + std::to_string(monitors) +
+                " monitor(s), the primary " + std::to_string(width) + "x" + std::to_string(height));
+}
+
+bool MeasureArming(const Subject& subject, int runs)
+{
+    if (!OnArmingScreen()) {
+        return false;
+    }
+    const SettingsStore settings;
+    const std::wstring password = settings.ReadUserPassword();
+    if (!settings.WriteUserPassword(ArmingPasswordDigest)) {
+        return Fail(ErrorText("cannot store a password in the program's settings", GetLastError()));
+    }
+    std::vector<ArmingRun> measured;
+    while (static_cast<int>(measured.size()) < runs) {
+        const std::optional<ArmingRun> run = MeasureArmingOnce(subject);
+        if (!run) {
+            break;
+        }
+        measured.push_back(*run);
+    }
+    // The password as it was (none, in a prefix that has never been armed by hand).
+    if (!settings.WriteUserPassword(password)) {
+        return Fail(ErrorText("cannot put the program's password back", GetLastError()));
+    }
+    if (static_cast<int>(measured.size()) < runs) {
+        return false;
+    }
+
+    const auto medianMiB = [&measured](double (*field)(const ArmingRun&)) {
+        std::vector<double> values;
+        for (const ArmingRun& run : measured) {
+            values.push_back(field(run) / 1024.0);
+        }
+        return bench::Median(values);
+    };
+    const double atRest = medianMiB([](const ArmingRun& run) { return run.atRest.workingSetKiB; });
+    const double peakAtRest = medianMiB([](const ArmingRun& run) { return run.atRest.peakWorkingSetKiB; });
+    const double peakArmed = medianMiB([](const ArmingRun& run) { return run.armed.peakWorkingSetKiB; });
+    const std::string screen = std::to_string(ArmingScreen.cx) + "x" + std::to_string(ArmingScreen.cy);
+    bench::PrintRow(("peak working set arming on " + screen + " vs at rest").c_str(), {peakArmed, "MiB", 1},
+                    {atRest, "MiB", 1}, bench::Goal::AboveAtMost(16, "MiB"), runs);
+    char note[400];
+    std::snprintf(note, sizeof(note),
+                  "arming on one monitor of %s: the peak working set once the blocking window and the prompt "
+                  "have been up %u s is %+.1f MiB above the working set at rest (%u s after start-up; the "
+                  "peak until then %.1f MiB); anti-theft armed by the tray menu's command, medians of %d starts",
+                  screen.c_str(), static_cast<unsigned>(SettleMs / 1000), peakArmed - atRest,
+                  static_cast<unsigned>(SettleMs / 1000), peakAtRest, runs);
+    bench::PrintNote(note);
+    return true;
+}
+
 // The desktop's shell may still be starting when this is the desktop's first program.
 bool WaitForTaskbar()
 {
@@ -314,6 +467,18 @@ bool WaitForTaskbar()
             return false;
         }
         Sleep(10);
+    }
+    return true;
+}
+
+// A copy already running would answer in place of the one started, or keep it from starting.
+bool NoneRunning(std::span<const Subject> subjects)
+{
+    for (const Subject& subject : subjects) {
+        if (FindWindowA(nullptr, subject.title) != nullptr) {
+            return Fail(std::string("a window titled \"") + subject.title +
+                        "\" is there already: end that program first");
+        }
     }
     return true;
 }
@@ -328,24 +493,19 @@ int wmain(int argc, wchar_t** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 
-    if (argc != 5) {
+    const std::wstring_view mode = argc > 1 ? argv[1] : L"";
+    const bool arming = mode == L"arming";
+    if (argc != (arming ? 4 : 5)) {
         std::fputs(UsageText, stderr);
         return Usage;
     }
-    const std::wstring_view mode = argv[1];
     wchar_t* end = nullptr;
     const long count = std::wcstol(argv[2], &end, 10);
-    if ((mode != L"startup" && mode != L"memory") || *end != L'\0' || count < 1 || count > 1000000) {
+    if ((mode != L"startup" && mode != L"memory" && !arming) || *end != L'\0' || count < 1 || count > 1000000) {
         std::fputs(UsageText, stderr);
         return Usage;
     }
-    const std::string_view connect = BareTrayConnectArgument;
-    const std::array<Subject, 3> subjects{{
-        {"the program", Quoted(argv[3]), MainWindowTitle},
-        {"the bare tray program", Quoted(argv[4]), BareTrayTitle},
-        {"the bare tray program with root\\wmi", Quoted(argv[4]) + L" " + std::wstring(connect.begin(), connect.end()),
-         BareTrayTitle},
-    }};
+    const Subject program{"the program", Quoted(argv[3]), MainWindowTitle};
 
     // Without this call a fresh process's first FindWindow may fail (Wine).
     GetDesktopWindow();
@@ -355,14 +515,20 @@ int wmain(int argc, wchar_t** argv)
         Fail("there is no taskbar, so no notification area: run on a desktop with one");
         return Unmeasured;
     }
-    for (const Subject& subject : subjects) {
-        if (FindWindowA(nullptr, subject.title) != nullptr) {
-            Fail(std::string("a window titled \"") + subject.title + "\" is there already: end that program first");
-            return Unmeasured;
-        }
+    bool measured = false;
+    if (arming) {
+        measured = NoneRunning({&program, 1}) && MeasureArming(program, static_cast<int>(count));
+    } else {
+        const std::string_view connect = BareTrayConnectArgument;
+        const std::array<Subject, 3> subjects{{
+            program,
+            {"the bare tray program", Quoted(argv[4]), BareTrayTitle},
+            {"the bare tray program with root\\wmi",
+             Quoted(argv[4]) + L" " + std::wstring(connect.begin(), connect.end()), BareTrayTitle},
+        }};
+        measured = NoneRunning(subjects) && (mode == L"startup" ? MeasureStartup(subjects, static_cast<int>(count))
+                                                                : MeasureMemory(subjects, static_cast<int>(count)));
     }
-    const bool measured = mode == L"startup" ? MeasureStartup(subjects, static_cast<int>(count))
-                                             : MeasureMemory(subjects, static_cast<int>(count));
     timeEndPeriod(1);
     return measured ? 0 : Unmeasured;
 }

@@ -2,14 +2,16 @@
 # folder (made once), an X display, and one persistent wineserver for the whole session.
 # Everything started here is ended when the sourcing script exits.
 
-# wine_session_start PREFIX_DIR [private|two-monitors]
+# wine_session_start PREFIX_DIR [private|two-monitors] [WIDTHxHEIGHT]
 #   private: always use a private Xvfb display, even when DISPLAY is set.
 #   two-monitors: a private display with two monitors side by side, 1024x768 (the
 #   primary) and 1280x800: TigerVNC's Xvnc, which takes a layout of monitors from an RFB
 #   client (Xvfb gives Wine only one monitor). Test monitors without a Wine virtual
 #   desktop: one of those always reports a single monitor.
+#   WIDTHxHEIGHT: the screen of an Xvfb display (default 1280x1024), large enough for
+#   every Wine desktop opened on it.
 wine_session_start() {
-  local mode=${2:-}
+  local mode=${2:-} screen=${3:-1280x1024}
   export WINEPREFIX="$1"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -21,7 +23,7 @@ wine_session_start() {
   elif [ "$mode" = private ] || [ -z "${DISPLAY:-}" ]; then
     local display_file
     display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
     _wine_session_xvfb=$!
     _wine_session_use_display Xvfb "$display_file" || return 1
   fi
