@@ -34,6 +34,7 @@ public:
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& client) override;
+    bool PaintsInOneStep() const noexcept override { return true; }
 
 private:
     RECT m_monitor;

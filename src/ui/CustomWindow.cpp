@@ -39,7 +39,13 @@ LRESULT CustomWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: PaintBuffered(); return 0;
+    case WM_PAINT:
+        if (PaintsInOneStep()) {
+            PaintDirectly();
+        } else {
+            PaintBuffered();
+        }
+        return 0;
     case WM_PRINTCLIENT: {
         RECT client{};
         GetClientRect(Handle(), &client);
@@ -76,6 +82,14 @@ void CustomWindow::PaintBuffered()
     const tl::SelectObjectGuard select(buffer.get(), bitmap.get());
     Paint(buffer.get(), client);
     BitBlt(paint.get(), 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+}
+
+void CustomWindow::PaintDirectly()
+{
+    const tl::PaintDc paint(Handle());
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    Paint(paint.get(), client);
 }
 
 LRESULT CALLBACK CustomWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept

@@ -41,8 +41,13 @@ protected:
     // Paints into dc what the parent shows behind this window, for a control whose
     // picture does not cover it all.
     void PaintParentBackground(HDC dc) const noexcept;
+    // Whether Paint covers the client area in one step, so that it may draw straight into
+    // the window: nothing shows half drawn, and a picture as large as a monitor needs no
+    // second bitmap of that size to be drawn through.
+    virtual bool PaintsInOneStep() const noexcept { return false; }
 
 private:
     static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void PaintBuffered();
+    void PaintDirectly();
 };

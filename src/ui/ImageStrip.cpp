@@ -136,15 +136,15 @@ SIZE SizeOf(IWICBitmapSource* source) noexcept
     return {static_cast<LONG>(width), static_cast<LONG>(height)};
 }
 
-// A top-down DIB section of size and bitsPerPixel (24 or 32), or null.
-tl::unique_hbitmap DibSection(SIZE size, WORD bitsPerPixel, BYTE*& bits) noexcept
+// A top-down 32-bit DIB section of size, or null.
+tl::unique_hbitmap DibSection(SIZE size, BYTE*& bits) noexcept
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = size.cx;
     info.bmiHeader.biHeight = -size.cy;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = bitsPerPixel;
+    info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
     tl::unique_hbitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
@@ -152,8 +152,25 @@ tl::unique_hbitmap DibSection(SIZE size, WORD bitsPerPixel, BYTE*& bits) noexcep
     return bitmap;
 }
 
-// The bytes of one row of a DIB section: whole DWORDs.
-UINT Stride(LONG width, WORD bitsPerPixel) noexcept { return (static_cast<UINT>(width) * bitsPerPixel + 31) / 32 * 4; }
+// The bytes of one row of a 32-bit DIB section.
+UINT Stride(LONG width) noexcept { return static_cast<UINT>(width) * 4; }
+
+// Copies the 32-bit source, size large, into rows of stride bytes from bits on, a band of
+// rows at a time: Wine's scaler and converter read what is asked for into a buffer of
+// their own, which for a whole picture as large as a monitor is megabytes.
+bool CopyInBands(IWICBitmapSource* source, SIZE size, UINT stride, BYTE* bits) noexcept
+{
+    constexpr INT BandRows = 64;
+    for (INT top = 0; top < size.cy; top += BandRows) {
+        const INT rows = std::min<INT>(BandRows, size.cy - top);
+        const WICRect band{0, top, size.cx, rows};
+        const UINT bytes = stride * static_cast<UINT>(rows - 1) + Stride(size.cx);
+        if (FAILED(source->CopyPixels(&band, stride, bytes, bits + static_cast<size_t>(top) * stride))) {
+            return false;
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -180,14 +197,13 @@ ImageStrip::ImageStrip(int resourceId, int imageCount, UINT dpi) noexcept : m_im
     const ComPtr<IWICBitmapSource> pixels = reader.Converted(drawn.Get(), GUID_WICPixelFormat32bppPBGRA);
     const SIZE drawnSize = SizeOf(pixels.Get());
     BYTE* bits = nullptr;
-    tl::unique_hbitmap bitmap = DibSection({imageSize.cx * imageCount, imageSize.cy}, 32, bits);
+    tl::unique_hbitmap bitmap = DibSection({imageSize.cx * imageCount, imageSize.cy}, bits);
     if (!bitmap || drawnSize.cx < imageCount) {
         return;
     }
-    const UINT stride = Stride(imageSize.cx * imageCount, 32);
-    const UINT bytes = stride * static_cast<UINT>(imageSize.cy);
+    const UINT stride = Stride(imageSize.cx * imageCount);
     if (drawnSize.cx == imageSize.cx * imageCount && drawnSize.cy == imageSize.cy) {
-        if (FAILED(pixels->CopyPixels(nullptr, stride, bytes, bits))) {
+        if (!CopyInBands(pixels.Get(), drawnSize, stride, bits)) {
             return;
         }
     } else {
@@ -197,8 +213,7 @@ ImageStrip::ImageStrip(int resourceId, int imageCount, UINT dpi) noexcept : m_im
             const ComPtr<IWICBitmapSource> scaled = reader.Scaled(
                 reader.Clipped(pixels.Get(), {image * drawnImageWidth, 0, drawnImageWidth, drawnSize.cy}).Get(),
                 imageSize);
-            const UINT offset = static_cast<UINT>(image * imageSize.cx) * 4;
-            if (scaled == nullptr || FAILED(scaled->CopyPixels(nullptr, stride, bytes - offset, bits + offset))) {
+            if (scaled == nullptr || !CopyInBands(scaled.Get(), imageSize, stride, bits + Stride(image * imageSize.cx))) {
                 return;
             }
         }
@@ -230,17 +245,17 @@ ImageStrip::ImageStrip(int resourceId, SIZE size) noexcept : m_imageCount(1)
             nearest = distance;
         }
     }
-    // Opaque: three bytes a pixel are enough, and on a large monitor that is megabytes.
-    ComPtr<IWICBitmapSource> pixels = reader.Converted(drawn.Get(), GUID_WICPixelFormat24bppBGR);
+    // In the screen's own format, so that painting it is a plain copy: a 24-bit bitmap
+    // would be a quarter smaller but is converted to the screen's format as it is painted,
+    // through a second bitmap of the monitor's size (under Wine at least).
+    ComPtr<IWICBitmapSource> pixels = reader.Converted(drawn.Get(), GUID_WICPixelFormat32bppBGR);
     const SIZE drawnSize = SizeOf(pixels.Get());
     if (drawnSize.cx != size.cx || drawnSize.cy != size.cy) {
         pixels = reader.Scaled(pixels.Get(), size);
     }
     BYTE* bits = nullptr;
-    tl::unique_hbitmap bitmap = DibSection(size, 24, bits);
-    const UINT stride = Stride(size.cx, 24);
-    if (pixels == nullptr || !bitmap ||
-        FAILED(pixels->CopyPixels(nullptr, stride, stride * static_cast<UINT>(size.cy), bits))) {
+    tl::unique_hbitmap bitmap = DibSection(size, bits);
+    if (pixels == nullptr || !bitmap || !CopyInBands(pixels.Get(), size, Stride(size.cx), bits)) {
         return;
     }
     m_bitmap = std::move(bitmap);
@@ -281,6 +296,10 @@ void ImageStrip::Stretch(HDC dc, const RECT& area) const noexcept
     }
     const tl::unique_hdc source(CreateCompatibleDC(dc));
     const tl::SelectObjectGuard select(source.get(), m_bitmap.get());
+    if (area.right - area.left == m_imageSize.cx && area.bottom - area.top == m_imageSize.cy) {
+        BitBlt(dc, area.left, area.top, m_imageSize.cx, m_imageSize.cy, source.get(), 0, 0, SRCCOPY);
+        return;
+    }
     const int previousMode = SetStretchBltMode(dc, HALFTONE);
     POINT previousOrigin{};
     SetBrushOrgEx(dc, 0, 0, &previousOrigin);

@@ -22,6 +22,7 @@ public:
 
 protected:
     void Paint(HDC dc, const RECT& client) override;
+    bool PaintsInOneStep() const noexcept override { return m_fit == Fit::Stretch; }
 
 private:
     ImageStrip ImagesAt(UINT dpi) const noexcept;
