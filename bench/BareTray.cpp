@@ -2,8 +2,10 @@
 // tray program does: a hidden top-level window found by its title, one tray icon, a
 // message loop until WM_CLOSE. With the argument "wmi" it first connects to root\wmi with
 // the calls and arguments of src/platform/WMI.cpp, and nothing more: the floor of any
-// design that must reach the sensor provider at start. It links system libraries only,
-// so that none of our code is in the floor.
+// design that must reach the sensor provider at start. Told to (BareTrayCoverCommand), it
+// covers the primary monitor with a plain topmost window painted in one colour: the floor
+// of any blocking window. It links system libraries only, so that none of our code is in
+// the floor.
 #include "BareTray.h"
 #include "platform/Handles.h"
 
@@ -17,6 +19,7 @@
 namespace {
 
 constexpr char ClassName[] = "QuenTremorlinkBareTray";
+constexpr char CoverClassName[] = "QuenTremorlinkBareCover";
 constexpr UINT TrayCallbackMessage = WM_APP + 1;
 
 // What the program holds for its whole run; released only when the process ends.
@@ -52,8 +55,29 @@ NOTIFYICONDATAW IconData(HWND window) noexcept
     return data;
 }
 
+// Shown without activation, as the program shows its blocking windows.
+void Cover(HWND owner) noexcept
+{
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+    WNDCLASSEXA coverClass{};
+    coverClass.cbSize = sizeof(coverClass);
+    coverClass.lpfnWndProc = DefWindowProcA;
+    coverClass.hInstance = instance;
+    coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    coverClass.lpszClassName = CoverClassName;
+    RegisterClassExA(&coverClass);
+    const HWND cover = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, CoverClassName, BareTrayCoverTitle, WS_POPUP, 0,
+                                       0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), owner, nullptr,
+                                       instance, nullptr);
+    ShowWindow(cover, SW_SHOWNA);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
+    if (message == WM_COMMAND && LOWORD(wParam) == BareTrayCoverCommand) {
+        Cover(window);
+        return 0;
+    }
     if (message == WM_DESTROY) {
         NOTIFYICONDATAW data = IconData(window);
         Shell_NotifyIconW(NIM_DELETE, &data);

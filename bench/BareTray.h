@@ -8,3 +8,7 @@ inline constexpr char BareTrayTitle[] = "QUEN_Tremorlink_Bare";
 inline constexpr unsigned BareTrayIconId = 1;
 // The argument that makes the bare program connect to root\wmi first.
 inline constexpr char BareTrayConnectArgument[] = "wmi";
+// The command (WM_COMMAND's identifier) that makes the bare program cover the primary
+// monitor with a plain window, the least any blocking window costs, titled so.
+inline constexpr unsigned BareTrayCoverCommand = 1;
+inline constexpr char BareTrayCoverTitle[] = "QUEN_Tremorlink_Bare_Cover";

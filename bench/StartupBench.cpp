@@ -8,10 +8,13 @@
 //     the memory of the three at rest after start-up, N starts of each in alternating
 //     order. (Memory and handles over many shock reactions are HandleBench's: it runs the
 //     program's code with a simulated provider that keeps no record meanwhile.)
-//   StartupBench arming N <Tremorlink.exe>
+//   StartupBench arming N <Tremorlink.exe> <BareTray.exe>
 //     the peak working set of the program once anti-theft is armed, against the same
 //     process at rest before, on one monitor of 1920x1080; N starts. The program is ended
-//     while armed and started once more, which puts back all that arming changed.
+//     while armed and started once more, which puts back all that arming changed. Then
+//     what arming adds against what the bare program adds by covering the monitor with a
+//     plain window: under Wine every window's pixels are kept in its own process, which
+//     on Windows the desktop window manager keeps in its own.
 // Prints rows of the benchmark table (Report.h) on stdout. What could not be measured is
 // told on stderr, with exit code 1 (2 for a wrong command line).
 #include "BareTray.h"
@@ -63,7 +66,7 @@ constexpr wchar_t ArmingPasswordDigest[] = L"0123456789ABCDEF0123456789ABCDEF012
 
 constexpr char UsageText[] = "usage: StartupBench startup N <Tremorlink.exe> <BareTray.exe>\n"
                              "       StartupBench memory N <Tremorlink.exe> <BareTray.exe>\n"
-                             "       StartupBench arming N <Tremorlink.exe>\n";
+                             "       StartupBench arming N <Tremorlink.exe> <BareTray.exe>\n";
 
 struct Subject {
     const char* name; // for the notes and messages
@@ -331,24 +334,32 @@ bool Shows(const Running& running, const wchar_t* title)
     return window != nullptr && IsWindowVisible(window);
 }
 
+// Waits until shown() holds and the subject's thread answers again.
+bool WaitUntilShown(const Running& running, const char* name, const char* what, bool (*shown)(const Running&))
+{
+    const ULONGLONG deadline = GetTickCount64() + ReadyTimeoutMs;
+    while (!shown(running)) {
+        if (WaitForSingleObject(running.process.get(), 0) == WAIT_OBJECT_0) {
+            return Fail(std::string(name) + " ended before it showed " + what);
+        }
+        if (GetTickCount64() > deadline) {
+            return Fail(std::string(name) + " showed no " + what + " within " + std::to_string(ReadyTimeoutMs / 1000) +
+                        " s");
+        }
+        Sleep(10);
+    }
+    return WaitUntilIdle(running, name);
+}
+
 // Arms anti-theft with the tray menu's command and returns once the blocking window and
 // the password prompt are shown and the program's thread is back in a message loop (the
 // prompt's).
 bool Arm(const Running& running)
 {
     PostMessageW(running.window, WM_COMMAND, Form1::menuItem2, 0);
-    const ULONGLONG deadline = GetTickCount64() + ReadyTimeoutMs;
-    while (!Shows(running, blockscreen::Title) || !Shows(running, PassWordVerify::Title)) {
-        if (WaitForSingleObject(running.process.get(), 0) == WAIT_OBJECT_0) {
-            return Fail("the program ended while arming");
-        }
-        if (GetTickCount64() > deadline) {
-            return Fail("the program showed no blocking window and password prompt within " +
-                        std::to_string(ReadyTimeoutMs / 1000) + " s of arming");
-        }
-        Sleep(10);
-    }
-    return WaitUntilIdle(running, "the armed program");
+    return WaitUntilShown(running, "the armed program", "blocking window and password prompt", [](const Running& r) {
+        return Shows(r, blockscreen::Title) && Shows(r, PassWordVerify::Title);
+    });
 }
 
 // Ends the armed program as a power loss would and starts it once more: that start puts
@@ -368,6 +379,30 @@ struct ArmingRun {
     bench::Memory atRest;
     bench::Memory armed;
 };
+
+// The bare program at rest, and once it has covered the monitor.
+std::optional<ArmingRun> MeasureCoverOnce(const Subject& bare)
+{
+    std::optional<Running> running = StartUntilReady(bare);
+    if (!running || !WaitUntilIdle(*running, bare.name)) {
+        return std::nullopt;
+    }
+    Sleep(SettleMs);
+    const std::optional<bench::Memory> atRest = ReadMemory(*running, bare.name);
+    PostMessageW(running->window, WM_COMMAND, BareTrayCoverCommand, 0);
+    if (!atRest || !WaitUntilShown(*running, bare.name, "window over the monitor", [](const Running& r) {
+            const HWND cover = OwnedBy(FindWindowA(nullptr, BareTrayCoverTitle), r.processId);
+            return cover != nullptr && IsWindowVisible(cover) != FALSE;
+        })) {
+        return std::nullopt;
+    }
+    Sleep(SettleMs);
+    const std::optional<bench::Memory> covered = ReadMemory(*running, bare.name);
+    if (!covered || !Close(*running, bare.name)) {
+        return std::nullopt;
+    }
+    return ArmingRun{*atRest, *covered};
+}
 
 std::optional<ArmingRun> MeasureArmingOnce(const Subject& subject)
 {
@@ -408,7 +443,7 @@ bool OnArmingScreen()
                 " monitor(s), the primary " + std::to_string(width) + "x" + std::to_string(height));
 }
 
-bool MeasureArming(const Subject& subject, int runs)
+bool MeasureArming(const Subject& subject, const Subject& bare, int runs)
 {
     if (!OnArmingScreen()) {
         return false;
@@ -419,12 +454,15 @@ bool MeasureArming(const Subject& subject, int runs)
         return Fail(ErrorText("cannot store a password in the program's settings", GetLastError()));
     }
     std::vector<ArmingRun> measured;
+    std::vector<ArmingRun> covered;
     while (static_cast<int>(measured.size()) < runs) {
         const std::optional<ArmingRun> run = MeasureArmingOnce(subject);
-        if (!run) {
+        const std::optional<ArmingRun> cover = run ? MeasureCoverOnce(bare) : std::nullopt;
+        if (!cover) {
             break;
         }
         measured.push_back(*run);
+        covered.push_back(*cover);
     }
     // The password as it was (none, in a prefix that has never been armed by hand).
     if (!settings.WriteUserPassword(password)) {
@@ -434,19 +472,25 @@ bool MeasureArming(const Subject& subject, int runs)
         return false;
     }
 
-    const auto medianMiB = [&measured](double (*field)(const ArmingRun&)) {
+    const auto medianMiB = [](const std::vector<ArmingRun>& runs, double (*field)(const ArmingRun&)) {
         std::vector<double> values;
-        for (const ArmingRun& run : measured) {
+        for (const ArmingRun& run : runs) {
             values.push_back(field(run) / 1024.0);
         }
         return bench::Median(values);
     };
-    const double atRest = medianMiB([](const ArmingRun& run) { return run.atRest.workingSetKiB; });
-    const double peakAtRest = medianMiB([](const ArmingRun& run) { return run.atRest.peakWorkingSetKiB; });
-    const double peakArmed = medianMiB([](const ArmingRun& run) { return run.armed.peakWorkingSetKiB; });
+    const auto rest = [](const ArmingRun& run) { return run.atRest.workingSetKiB; };
+    const auto peak = [](const ArmingRun& run) { return run.armed.peakWorkingSetKiB; };
+    const auto added = [](const ArmingRun& run) { return run.armed.peakWorkingSetKiB - run.atRest.workingSetKiB; };
+    const double atRest = medianMiB(measured, rest);
+    const double peakAtRest =
+        medianMiB(measured, [](const ArmingRun& run) { return run.atRest.peakWorkingSetKiB; });
+    const double peakArmed = medianMiB(measured, peak);
     const std::string screen = std::to_string(ArmingScreen.cx) + "x" + std::to_string(ArmingScreen.cy);
     bench::PrintRow(("peak working set arming on " + screen + " vs at rest").c_str(), {peakArmed, "MiB", 1},
                     {atRest, "MiB", 1}, bench::Goal::AboveAtMost(16, "MiB"), runs);
+    bench::PrintRow("peak added by arming vs by a bare window over it", {medianMiB(measured, added), "MiB", 1},
+                    {medianMiB(covered, added), "MiB", 1}, bench::Goal::AboveAtMost(16, "MiB"), runs);
     char note[400];
     std::snprintf(note, sizeof(note),
                   "arming on one monitor of %s: the peak working set once the blocking window and the prompt "
@@ -455,6 +499,9 @@ bool MeasureArming(const Subject& subject, int runs)
                   screen.c_str(), static_cast<unsigned>(SettleMs / 1000), peakArmed - atRest,
                   static_cast<unsigned>(SettleMs / 1000), peakAtRest, runs);
     bench::PrintNote(note);
+    bench::PrintNote("a bare window over it: the bare tray program covering the same monitor with a plain topmost "
+                     "window, peak 2 s later against its own rest; Wine keeps each window's pixels in its process "
+                     "(Windows in the desktop window manager's), so what arming adds beyond that is the program's own");
     return true;
 }
 
@@ -494,18 +541,24 @@ int wmain(int argc, wchar_t** argv)
     _setmode(_fileno(stderr), _O_BINARY);
 
     const std::wstring_view mode = argc > 1 ? argv[1] : L"";
-    const bool arming = mode == L"arming";
-    if (argc != (arming ? 4 : 5)) {
+    if (argc != 5) {
         std::fputs(UsageText, stderr);
         return Usage;
     }
     wchar_t* end = nullptr;
     const long count = std::wcstol(argv[2], &end, 10);
-    if ((mode != L"startup" && mode != L"memory" && !arming) || *end != L'\0' || count < 1 || count > 1000000) {
+    if ((mode != L"startup" && mode != L"memory" && mode != L"arming") || *end != L'\0' || count < 1 ||
+        count > 1000000) {
         std::fputs(UsageText, stderr);
         return Usage;
     }
-    const Subject program{"the program", Quoted(argv[3]), MainWindowTitle};
+    const std::string_view connect = BareTrayConnectArgument;
+    const std::array<Subject, 3> subjects{{
+        {"the program", Quoted(argv[3]), MainWindowTitle},
+        {"the bare tray program", Quoted(argv[4]), BareTrayTitle},
+        {"the bare tray program with root\\wmi", Quoted(argv[4]) + L" " + std::wstring(connect.begin(), connect.end()),
+         BareTrayTitle},
+    }};
 
     // Without this call a fresh process's first FindWindow may fail (Wine).
     GetDesktopWindow();
@@ -515,19 +568,12 @@ int wmain(int argc, wchar_t** argv)
         Fail("there is no taskbar, so no notification area: run on a desktop with one");
         return Unmeasured;
     }
-    bool measured = false;
-    if (arming) {
-        measured = NoneRunning({&program, 1}) && MeasureArming(program, static_cast<int>(count));
+    const int runs = static_cast<int>(count);
+    bool measured = NoneRunning(subjects);
+    if (mode == L"arming") {
+        measured = measured && MeasureArming(subjects[0], subjects[2], runs);
     } else {
-        const std::string_view connect = BareTrayConnectArgument;
-        const std::array<Subject, 3> subjects{{
-            program,
-            {"the bare tray program", Quoted(argv[4]), BareTrayTitle},
-            {"the bare tray program with root\\wmi",
-             Quoted(argv[4]) + L" " + std::wstring(connect.begin(), connect.end()), BareTrayTitle},
-        }};
-        measured = NoneRunning(subjects) && (mode == L"startup" ? MeasureStartup(subjects, static_cast<int>(count))
-                                                                : MeasureMemory(subjects, static_cast<int>(count)));
+        measured = measured && (mode == L"startup" ? MeasureStartup(subjects, runs) : MeasureMemory(subjects, runs));
     }
     timeEndPeriod(1);
     return measured ? 0 : Unmeasured;
