@@ -98,7 +98,7 @@ std::wstring Journal::ThisUser()
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
         return {};
     }
-    std::vector<BYTE> buffer;
+    TokenUserBuffer buffer;
     const PSID sid = TokenUserSid(token, buffer);
     CloseHandle(token);
     wchar_t* text = nullptr;
