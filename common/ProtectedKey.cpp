@@ -2,7 +2,7 @@
 
 #include <sddl.h>
 
-#include <string>
+#include <cwchar>
 
 namespace {
 
@@ -56,24 +56,28 @@ LSTATUS CreateProtectedKey(HKEY root, const wchar_t* subKey, REGSAM access, HKEY
         }
         return created;
     };
-    LSTATUS status = ERROR_SUCCESS;
-    try {
-        // One level at a time: whether RegCreateKeyExW gives the keys it makes on the way the
-        // same list is not documented.
-        const std::wstring path(subKey);
-        for (size_t end = path.find(L'\\'); status == ERROR_SUCCESS && end != std::wstring::npos;
-             end = path.find(L'\\', end + 1)) {
+    // One level at a time: whether RegCreateKeyExW gives the keys it makes on the way the
+    // same list is not documented. Each parent is the path cut short at one of its
+    // backslashes, in a copy: WinLock.dll, which builds this, carries no string class.
+    const size_t length = std::wcslen(subKey) + 1;
+    const auto path = static_cast<wchar_t*>(LocalAlloc(LMEM_FIXED, length * sizeof(wchar_t)));
+    LSTATUS status = path != nullptr ? ERROR_SUCCESS : ERROR_OUTOFMEMORY;
+    if (path != nullptr) {
+        std::wmemcpy(path, subKey, length);
+        for (wchar_t* end = std::wcschr(path, L'\\'); status == ERROR_SUCCESS && end != nullptr;
+             end = std::wcschr(end + 1, L'\\')) {
+            *end = L'\0';
             HKEY parent = nullptr;
-            status = create(path.substr(0, end).c_str(), KEY_CREATE_SUB_KEY | view, &parent);
+            status = create(path, KEY_CREATE_SUB_KEY | view, &parent);
             if (status == ERROR_SUCCESS) {
                 RegCloseKey(parent);
             }
+            *end = L'\\';
         }
-        if (status == ERROR_SUCCESS) {
-            status = create(subKey, access, key);
-        }
-    } catch (...) {
-        status = ERROR_OUTOFMEMORY;
+        LocalFree(path);
+    }
+    if (status == ERROR_SUCCESS) {
+        status = create(subKey, access, key);
     }
     LocalFree(descriptor);
     return status;

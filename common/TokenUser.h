@@ -1,20 +1,18 @@
 #pragma once
 #include <windows.h>
 
-#include <vector>
+// Room for a token's user: TOKEN_USER and the longest SID there is, so that reading it
+// needs no allocation (WinLock.dll allocates as little as it can).
+struct TokenUserBuffer {
+    alignas(TOKEN_USER) BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
 
 // The user of an access token, kept in buffer; null when it cannot be read.
-inline PSID TokenUserSid(HANDLE token, std::vector<BYTE>& buffer) noexcept
+inline PSID TokenUserSid(HANDLE token, TokenUserBuffer& buffer) noexcept
 {
     DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    try {
-        buffer.resize(size);
-    } catch (...) {
+    if (!GetTokenInformation(token, TokenUser, buffer.bytes, sizeof(buffer.bytes), &size)) {
         return nullptr;
     }
-    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
-        return nullptr;
-    }
-    return reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    return reinterpret_cast<TOKEN_USER*>(buffer.bytes)->User.Sid;
 }

@@ -7,7 +7,6 @@
 #include <sddl.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -21,7 +20,7 @@ bool SidIs(PSID sid, const wchar_t* text) noexcept
 }
 
 // The user of this process, in buffer.
-PSID ProcessUser(std::vector<BYTE>& buffer) noexcept
+PSID ProcessUser(TokenUserBuffer& buffer) noexcept
 {
     tl::unique_handle token;
     return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ? TokenUserSid(token.get(), buffer)
@@ -173,7 +172,7 @@ FolderResult SecureInstallFolder(const std::wstring& parent, const std::wstring&
                                                               nullptr)) {
         return FolderResult::Failed;
     }
-    std::vector<BYTE> userBuffer;
+    TokenUserBuffer userBuffer;
     const PSID user = ProcessUser(userBuffer);
     // Both held until the end, so that neither can be swapped for a link meanwhile.
     tl::unique_hfile parentFolder;

@@ -20,7 +20,6 @@
 #include <wtsapi32.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -233,7 +232,7 @@ BOOL WINAPI InstallerIsSessionUser() noexcept
             DWORD referencedSize = 256;
             SID_NAME_USE use{};
             tl::unique_handle token;
-            std::vector<BYTE> ownUser;
+            TokenUserBuffer ownUser;
             PSID own = nullptr;
             same = LookupAccountNameW(nullptr, account.c_str(), sessionSid, &sidSize, referenced, &referencedSize,
                                       &use) &&

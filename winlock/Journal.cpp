@@ -6,39 +6,62 @@
 #include <sddl.h>
 
 #include <cstring>
+#include <utility>
+
+// Last: it renames the unbounded string functions for everything after it.
+#include <strsafe.h>
 
 namespace {
 
 constexpr REGSAM View = KEY_WOW64_64KEY;
 constexpr wchar_t UsersScope[] = L"Users";
 
-std::wstring KeyOf(const std::wstring& scope) { return scope.empty() ? Journal::Key : Journal::Key + (L"\\" + scope); }
-
-// present (1 byte), type (4 bytes), data.
-std::vector<BYTE> Pack(const SavedValue& value)
+KeyPath KeyOf(const KeyPath& scope) noexcept
 {
-    std::vector<BYTE> bytes(5);
-    bytes[0] = value.present ? 1 : 0;
-    std::memcpy(&bytes[1], &value.type, sizeof(value.type));
-    bytes.insert(bytes.end(), value.data.begin(), value.data.end());
+    KeyPath key(Journal::Key);
+    return scope.empty() ? key : key.Append(L"\\").Append(scope);
+}
+
+// An entry holds the state's presence (1 byte), its type (4 bytes), then its data.
+constexpr size_t Header = 1 + sizeof(DWORD);
+
+std::optional<HeapArray<BYTE>> Pack(const SavedValue& value) noexcept
+{
+    HeapArray<BYTE> bytes;
+    const BYTE present = value.present ? 1 : 0;
+    if (!bytes.Append(present) || !bytes.Append(reinterpret_cast<const BYTE*>(&value.type), sizeof(value.type)) ||
+        !bytes.Append(value.data.data(), value.data.size())) {
+        return std::nullopt;
+    }
     return bytes;
 }
 
-std::optional<SavedValue> Unpack(const std::vector<BYTE>& bytes)
+// In place: an entry found is never lost for want of memory.
+std::optional<SavedValue> Unpack(HeapArray<BYTE> bytes) noexcept
 {
-    if (bytes.size() < 5 || bytes[0] > 1) {
+    if (bytes.size() < Header || bytes.data()[0] > 1) {
         return std::nullopt;
     }
     SavedValue value;
-    value.present = bytes[0] == 1;
-    std::memcpy(&value.type, &bytes[1], sizeof(value.type));
-    value.data.assign(bytes.begin() + 5, bytes.end());
+    value.present = bytes.data()[0] == 1;
+    std::memcpy(&value.type, bytes.data() + 1, sizeof(value.type));
+    bytes.EraseFirst(Header);
+    value.data = std::move(bytes);
     return value;
 }
 
 } // namespace
 
-std::optional<SavedValue> ReadValue(HKEY root, const wchar_t* subKey, const wchar_t* name)
+std::optional<SavedValue> SavedValue::Of(DWORD type, const void* data, size_t size) noexcept
+{
+    SavedValue value{true, type, {}};
+    if (!value.data.Append(static_cast<const BYTE*>(data), size)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<SavedValue> ReadValue(HKEY root, const wchar_t* subKey, const wchar_t* name) noexcept
 {
     HKEY key = nullptr;
     const LSTATUS opened = RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE | View, &key);
@@ -52,10 +75,13 @@ std::optional<SavedValue> ReadValue(HKEY root, const wchar_t* subKey, const wcha
     DWORD size = 0;
     LSTATUS status = RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size);
     while (status == ERROR_SUCCESS) {
-        value.data.resize(size);
+        if (!value.data.Resize(size)) {
+            status = ERROR_OUTOFMEMORY;
+            break;
+        }
         status = RegQueryValueExW(key, name, nullptr, &value.type, value.data.data(), &size);
         if (status == ERROR_SUCCESS) {
-            value.data.resize(size);
+            value.data.Truncate(size);
             value.present = true;
             break;
         }
@@ -67,10 +93,10 @@ std::optional<SavedValue> ReadValue(HKEY root, const wchar_t* subKey, const wcha
     if (status == ERROR_FILE_NOT_FOUND) {
         return SavedValue{};
     }
-    return status == ERROR_SUCCESS ? std::optional<SavedValue>(value) : std::nullopt;
+    return status == ERROR_SUCCESS ? std::optional<SavedValue>(std::move(value)) : std::nullopt;
 }
 
-bool WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const SavedValue& value)
+bool WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const SavedValue& value) noexcept
 {
     HKEY key = nullptr;
     if (!value.present) {
@@ -90,38 +116,40 @@ bool WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const Sav
     return status == ERROR_SUCCESS;
 }
 
-std::wstring Journal::UserScope(const std::wstring& sid) { return UsersScope + (L"\\" + sid); }
+KeyPath Journal::UserScope(const KeyPath& sid) noexcept { return KeyPath(UsersScope).Append(L"\\").Append(sid); }
 
-std::wstring Journal::ThisUser()
+KeyPath Journal::ThisUser() noexcept
 {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
         return {};
     }
-    std::vector<BYTE> buffer;
+    TokenUserBuffer buffer;
     const PSID sid = TokenUserSid(token, buffer);
     CloseHandle(token);
     wchar_t* text = nullptr;
     if (sid == nullptr || !ConvertSidToStringSidW(sid, &text)) {
         return {};
     }
-    const std::wstring result = text;
+    const KeyPath result(text);
     LocalFree(text);
     return result;
 }
 
-std::wstring Journal::SessionScope()
+KeyPath Journal::SessionScope() noexcept
 {
     DWORD session = 0;
     ProcessIdToSessionId(GetCurrentProcessId(), &session);
-    return L"Sessions\\" + std::to_wstring(session);
+    wchar_t number[11]; // the digits of a DWORD
+    StringCchPrintfW(number, ARRAYSIZE(number), L"%lu", session);
+    return KeyPath(L"Sessions\\").Append(number);
 }
 
-std::vector<std::wstring> Journal::Users()
+HeapArray<KeyPath> Journal::Users() noexcept
 {
-    std::vector<std::wstring> sids;
+    HeapArray<KeyPath> sids;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyOf(UsersScope).c_str(), 0, KEY_ENUMERATE_SUB_KEYS | View, &key) !=
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyOf(KeyPath(UsersScope)).c_str(), 0, KEY_ENUMERATE_SUB_KEYS | View, &key) !=
         ERROR_SUCCESS) {
         return sids;
     }
@@ -132,40 +160,51 @@ std::vector<std::wstring> Journal::Users()
         if (status == ERROR_NO_MORE_ITEMS) {
             break;
         }
-        if (status == ERROR_SUCCESS) {
-            sids.emplace_back(name, length);
+        if (status == ERROR_SUCCESS && !sids.Append(KeyPath(name))) {
+            break;
         }
     }
     RegCloseKey(key);
     return sids;
 }
 
-std::optional<SavedValue> Journal::Find(const wchar_t* entry, const std::wstring& scope)
+std::optional<SavedValue> Journal::Find(const wchar_t* entry, const KeyPath& scope) noexcept
 {
-    const std::optional<SavedValue> recorded = ReadValue(HKEY_LOCAL_MACHINE, KeyOf(scope).c_str(), entry);
+    const KeyPath path = KeyOf(scope);
+    if (!path.Fits()) {
+        return std::nullopt;
+    }
+    std::optional<SavedValue> recorded = ReadValue(HKEY_LOCAL_MACHINE, path.c_str(), entry);
     if (!recorded || !recorded->present || recorded->type != REG_BINARY) {
         return std::nullopt;
     }
-    return Unpack(recorded->data);
+    return Unpack(std::move(recorded->data));
 }
 
-bool Journal::Record(const wchar_t* entry, const SavedValue& before, const std::wstring& scope)
+bool Journal::Record(const wchar_t* entry, const SavedValue& before, const KeyPath& scope) noexcept
 {
+    const KeyPath path = KeyOf(scope);
+    const std::optional<HeapArray<BYTE>> data = Pack(before);
+    if (!path.Fits() || !data) {
+        return false;
+    }
     // Made for administrators and the system alone when the settings key is gone, as the
     // installers make that key.
     HKEY key = nullptr;
-    if (CreateProtectedKey(HKEY_LOCAL_MACHINE, KeyOf(scope).c_str(), KEY_SET_VALUE | View, &key) != ERROR_SUCCESS) {
+    if (CreateProtectedKey(HKEY_LOCAL_MACHINE, path.c_str(), KEY_SET_VALUE | View, &key) != ERROR_SUCCESS) {
         return false;
     }
-    const std::vector<BYTE> data = Pack(before);
-    const LSTATUS status = RegSetValueExW(key, entry, 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
+    const LSTATUS status = RegSetValueExW(key, entry, 0, REG_BINARY, data->data(), static_cast<DWORD>(data->size()));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
 
-void Journal::Forget(const wchar_t* entry, const std::wstring& scope)
+void Journal::Forget(const wchar_t* entry, const KeyPath& scope) noexcept
 {
-    const std::wstring key = KeyOf(scope);
+    const KeyPath key = KeyOf(scope);
+    if (!key.Fits()) {
+        return;
+    }
     WriteValue(HKEY_LOCAL_MACHINE, key.c_str(), entry, SavedValue{});
     if (scope.empty()) {
         return;
@@ -184,7 +223,7 @@ void Journal::Forget(const wchar_t* entry, const std::wstring& scope)
     }
 }
 
-void Journal::Adopt(const wchar_t* entry, const std::wstring& scope)
+void Journal::Adopt(const wchar_t* entry, const KeyPath& scope) noexcept
 {
     const std::optional<SavedValue> earlier = Find(entry);
     if (earlier && (Find(entry, scope) || Record(entry, *earlier, scope))) {

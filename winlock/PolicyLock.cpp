@@ -1,12 +1,9 @@
 #include "PolicyLock.h"
 
+#include "ExclusiveLock.h"
 #include "Journal.h"
 
 #include <windows.h>
-
-#include <mutex>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -35,20 +32,16 @@ const Policy Policies[] = {
     {HKEY_LOCAL_MACHINE, EdgeUiPolicies, L"AllowEdgeSwipe", 0},
 };
 
-std::mutex changing;
+SRWLOCK changing = SRWLOCK_INIT;
 
-SavedValue Dword(DWORD value)
-{
-    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
-    return {true, REG_DWORD, {bytes, bytes + sizeof(value)}};
-}
+std::optional<SavedValue> Dword(DWORD value) noexcept { return SavedValue::Of(REG_DWORD, &value, sizeof(value)); }
 
 } // namespace
 
 bool PolicyLock::Lock()
 {
-    const std::lock_guard<std::mutex> guard(changing);
-    const std::wstring user = Journal::ThisUser();
+    const ExclusiveLock guard(changing);
+    const KeyPath user = Journal::ThisUser();
     bool all = true;
     for (const Policy& policy : Policies) {
         const bool users = policy.root == HKEY_CURRENT_USER;
@@ -56,7 +49,7 @@ bool PolicyLock::Lock()
             all = false;
             continue; // whose the value is could not be told: it is not changed
         }
-        const std::wstring scope = users ? Journal::UserScope(user) : std::wstring();
+        const KeyPath scope = users ? Journal::UserScope(user) : KeyPath();
         if (users) {
             Journal::Adopt(policy.name, scope);
         }
@@ -69,15 +62,16 @@ bool PolicyLock::Lock()
                 continue; // what cannot be put back is not changed
             }
         }
-        all &= WriteValue(policy.root, policy.subKey, policy.name, Dword(policy.locked));
+        const std::optional<SavedValue> locked = Dword(policy.locked);
+        all &= locked && WriteValue(policy.root, policy.subKey, policy.name, *locked);
     }
     return all;
 }
 
 bool PolicyLock::Unlock()
 {
-    const std::lock_guard<std::mutex> guard(changing);
-    if (const std::wstring user = Journal::ThisUser(); !user.empty()) {
+    const ExclusiveLock guard(changing);
+    if (const KeyPath user = Journal::ThisUser(); !user.empty()) {
         for (const Policy& policy : Policies) {
             if (policy.root == HKEY_CURRENT_USER) {
                 Journal::Adopt(policy.name, Journal::UserScope(user));
@@ -86,8 +80,8 @@ bool PolicyLock::Unlock()
     }
     // Each user's values go into that user's own hive, which is loaded while the user is
     // signed in; another user's entry waits for an unlock while that hive is there.
-    std::vector<std::wstring> signedIn = Journal::Users();
-    std::erase_if(signedIn, [](const std::wstring& sid) {
+    HeapArray<KeyPath> signedIn = Journal::Users();
+    signedIn.EraseIf([](const KeyPath& sid) {
         HKEY hive = nullptr;
         if (RegOpenKeyExW(HKEY_USERS, sid.c_str(), 0, KEY_READ, &hive) != ERROR_SUCCESS) {
             return true;
@@ -98,12 +92,12 @@ bool PolicyLock::Unlock()
     bool all = true;
     // Puts back what scope holds for the policy into the value at root\subKey; the entry is
     // forgotten once it is back.
-    const auto putBack = [&](const Policy& policy, HKEY root, const std::wstring& subKey, const std::wstring& scope) {
+    const auto putBack = [&](const Policy& policy, HKEY root, const KeyPath& subKey, const KeyPath& scope) {
         const std::optional<SavedValue> before = Journal::Find(policy.name, scope);
         if (!before) {
             return;
         }
-        if (WriteValue(root, subKey.c_str(), policy.name, *before)) {
+        if (subKey.Fits() && WriteValue(root, subKey.c_str(), policy.name, *before)) {
             Journal::Forget(policy.name, scope);
         } else {
             all = false;
@@ -111,11 +105,11 @@ bool PolicyLock::Unlock()
     };
     for (const Policy& policy : Policies) {
         if (policy.root != HKEY_CURRENT_USER) {
-            putBack(policy, policy.root, policy.subKey, {});
+            putBack(policy, policy.root, KeyPath(policy.subKey), {});
             continue;
         }
-        for (const std::wstring& sid : signedIn) {
-            putBack(policy, HKEY_USERS, sid + L"\\" + policy.subKey, Journal::UserScope(sid));
+        for (const KeyPath& sid : signedIn) {
+            putBack(policy, HKEY_USERS, KeyPath(sid).Append(L"\\").Append(policy.subKey), Journal::UserScope(sid));
         }
     }
     return all;

@@ -1,5 +1,6 @@
 #include "TaskSwitchLock.h"
 
+#include "ExclusiveLock.h"
 #include "Journal.h"
 
 #include <cstring>
@@ -209,10 +210,9 @@ bool TaskSwitchLock::Swallows(DWORD virtualKey, bool alt, bool ctrl, bool foreig
     }
 }
 
-SavedValue TaskSwitchLock::Journaled(const HotKeyFlags& flags)
+std::optional<SavedValue> TaskSwitchLock::Journaled(const HotKeyFlags& flags) noexcept
 {
-    const auto* bytes = reinterpret_cast<const BYTE*>(flags.data());
-    return {true, REG_BINARY, {bytes, bytes + sizeof(flags)}};
+    return SavedValue::Of(REG_BINARY, flags.data(), sizeof(flags));
 }
 
 std::optional<TaskSwitchLock::HotKeyFlags> TaskSwitchLock::FromJournal(const SavedValue& journal,
@@ -238,13 +238,15 @@ void TaskSwitchLock::SwitchOffHotKeys() noexcept
     // Keys alone, is completed with Mouse Keys as they are; one that cannot be read is
     // replaced by the flags as they are.
     const HotKeyFlags now = keys.Flags();
-    const std::wstring session = Journal::SessionScope();
+    const KeyPath session = Journal::SessionScope();
     Journal::Adopt(JournalEntry, session);
     const std::optional<SavedValue> recorded = Journal::Find(JournalEntry, session);
     const std::optional<HotKeyFlags> before = recorded ? FromJournal(*recorded, now) : std::nullopt;
-    if ((!before || recorded->data.size() != sizeof(HotKeyFlags)) &&
-        !Journal::Record(JournalEntry, Journaled(before.value_or(now)), session)) {
-        return; // what could not be put back is not changed
+    if (!before || recorded->data.size() != sizeof(HotKeyFlags)) {
+        const std::optional<SavedValue> journal = Journaled(before.value_or(now));
+        if (!journal || !Journal::Record(JournalEntry, *journal, session)) {
+            return; // what could not be put back is not changed
+        }
     }
     keys.SetFlags({now[0] & ~static_cast<DWORD>(SKF_HOTKEYACTIVE), now[1] & ~static_cast<DWORD>(FKF_HOTKEYACTIVE),
                    now[2] & ~static_cast<DWORD>(TKF_HOTKEYACTIVE), now[3] & ~static_cast<DWORD>(HCF_HOTKEYACTIVE),
@@ -255,7 +257,7 @@ void TaskSwitchLock::SwitchOffHotKeys() noexcept
 void TaskSwitchLock::PutBackHotKeys() noexcept
 {
     // Only this session's: the hot keys are those of the session's user.
-    const std::wstring session = Journal::SessionScope();
+    const KeyPath session = Journal::SessionScope();
     Journal::Adopt(JournalEntry, session);
     const std::optional<SavedValue> recorded = Journal::Find(JournalEntry, session);
     if (!recorded) {
@@ -275,7 +277,7 @@ void TaskSwitchLock::PutBackHotKeys() noexcept
 
 bool TaskSwitchLock::Lock()
 {
-    const std::lock_guard<std::mutex> guard(m_mutex);
+    const ExclusiveLock guard(m_lock);
     if (m_locked) {
         return m_thread != nullptr;
     }
@@ -300,7 +302,7 @@ bool TaskSwitchLock::Lock()
 
 void TaskSwitchLock::Unlock()
 {
-    const std::lock_guard<std::mutex> guard(m_mutex);
+    const ExclusiveLock guard(m_lock);
     m_locked = false;
     if (m_thread != nullptr) {
         PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);

@@ -27,7 +27,6 @@
 #include <windows.h>
 
 #include <array>
-#include <mutex>
 #include <optional>
 
 class TaskSwitchLock {
@@ -54,8 +53,8 @@ public:
 
     // The flags of Sticky Keys, Filter Keys, Toggle Keys, High Contrast and Mouse Keys.
     using HotKeyFlags = std::array<DWORD, 5>;
-    // The flags as the journal keeps them.
-    static SavedValue Journaled(const HotKeyFlags& flags);
+    // The flags as the journal keeps them; null when there is no room for them.
+    static std::optional<SavedValue> Journaled(const HotKeyFlags& flags) noexcept;
     // The flags a journal puts back over the current ones: all five, or the first four from a
     // journal of the version before, which left Mouse Keys alone. Null for what neither wrote.
     static std::optional<HotKeyFlags> FromJournal(const SavedValue& journal, const HotKeyFlags& current) noexcept;
@@ -65,7 +64,7 @@ private:
     static void PutBackHotKeys() noexcept;
 
     Watch m_watch;
-    std::mutex m_mutex;
+    SRWLOCK m_lock = SRWLOCK_INIT;
     bool m_locked = false;
     HANDLE m_thread = nullptr;
     DWORD m_threadId = 0;

@@ -1,25 +1,23 @@
 #include "TaskbarLock.h"
 
+#include "ExclusiveLock.h"
 #include "Journal.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
-#include <string>
-#include <vector>
 
 namespace {
 
 constexpr wchar_t Entry[] = L"Taskbar";
 
-std::mutex changing;
+SRWLOCK changing = SRWLOCK_INIT;
 
 struct Found {
     DWORD taskbarThread = 0;
-    std::vector<HWND> windows;
+    HeapArray<HWND> windows;
+    bool whole = true; // false when a window could not be kept for want of memory
 };
 
 bool IsClass(HWND window, const wchar_t* name) noexcept
@@ -34,11 +32,20 @@ bool IsTaskbar(HWND window) noexcept
     return IsClass(window, L"Shell_TrayWnd") || IsClass(window, L"Shell_SecondaryTrayWnd");
 }
 
+// Keeps a window, or ends the enumeration when there is no room for it.
+BOOL Keep(Found& into, HWND window) noexcept
+{
+    into.whole = into.windows.Append(window);
+    return into.whole;
+}
+
 BOOL CALLBACK CollectTaskbar(HWND window, LPARAM found) noexcept
 {
     auto& into = *reinterpret_cast<Found*>(found);
     if (IsWindowVisible(window) && IsTaskbar(window)) {
-        into.windows.push_back(window);
+        if (!Keep(into, window)) {
+            return FALSE;
+        }
         if (IsClass(window, L"Shell_TrayWnd")) {
             into.taskbarThread = GetWindowThreadProcessId(window, nullptr);
         }
@@ -51,50 +58,63 @@ BOOL CALLBACK CollectStartButton(HWND window, LPARAM found) noexcept
     auto& into = *reinterpret_cast<Found*>(found);
     if (IsWindowVisible(window) && IsClass(window, L"Button") &&
         GetWindowThreadProcessId(window, nullptr) == into.taskbarThread) {
-        into.windows.push_back(window);
+        return Keep(into, window);
     }
     return TRUE;
 }
 
-// The handles as 64-bit numbers, the same in an x86 and an x64 process.
-SavedValue Pack(const std::vector<HWND>& windows)
+// The journal holds the handles as 64-bit numbers, the same in an x86 and an x64 process.
+size_t Handles(const SavedValue& journal) noexcept { return journal.data.size() / sizeof(std::uint64_t); }
+
+HWND Handle(const SavedValue& journal, size_t index) noexcept
 {
-    SavedValue value{true, REG_BINARY, {}};
-    for (const HWND window : windows) {
-        const auto number = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(window));
-        const auto* bytes = reinterpret_cast<const BYTE*>(&number);
-        value.data.insert(value.data.end(), bytes, bytes + sizeof(number));
-    }
-    return value;
+    std::uint64_t number = 0;
+    std::memcpy(&number, journal.data.data() + index * sizeof(number), sizeof(number));
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(number));
 }
 
-std::vector<HWND> Unpack(const SavedValue& value)
+bool Holds(const SavedValue& journal, HWND window) noexcept
 {
-    std::vector<HWND> windows;
-    for (size_t offset = 0; offset + sizeof(std::uint64_t) <= value.data.size(); offset += sizeof(std::uint64_t)) {
-        std::uint64_t number = 0;
-        std::memcpy(&number, &value.data[offset], sizeof(number));
-        windows.push_back(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(number)));
+    for (size_t index = 0; index < Handles(journal); ++index) {
+        if (Handle(journal, index) == window) {
+            return true;
+        }
     }
-    return windows;
+    return false;
+}
+
+[[nodiscard]] bool Add(SavedValue& journal, HWND window) noexcept
+{
+    const auto number = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(window));
+    return journal.data.Append(reinterpret_cast<const BYTE*>(&number), sizeof(number));
 }
 
 // Hides every taskbar that shows, and journals those that the journal does not hold yet
 // first, in the journal of this session, whose taskbars they are. Called with the lock held.
-bool Hide(std::vector<HWND> journaled, bool recordAnyway, const std::wstring& session)
+bool Hide(const std::optional<SavedValue>& journaled, const KeyPath& session) noexcept
 {
     Found found;
     EnumWindows(&CollectTaskbar, reinterpret_cast<LPARAM>(&found));
-    if (found.taskbarThread != 0) {
+    if (found.whole && found.taskbarThread != 0) {
         EnumWindows(&CollectStartButton, reinterpret_cast<LPARAM>(&found));
     }
-    const size_t known = journaled.size();
-    for (const HWND window : found.windows) {
-        if (std::find(journaled.begin(), journaled.end(), window) == journaled.end()) {
-            journaled.push_back(window);
+    if (!found.whole) {
+        return false; // what was not all seen is not hidden
+    }
+    // The journal as it is to be: what it holds, then what shows and it does not hold yet.
+    SavedValue journal{true, REG_BINARY, {}};
+    const size_t known = journaled ? Handles(*journaled) : 0;
+    for (size_t index = 0; index < known; ++index) {
+        if (!Add(journal, Handle(*journaled, index))) {
+            return false;
         }
     }
-    if ((recordAnyway || journaled.size() != known) && !Journal::Record(Entry, Pack(journaled), session)) {
+    for (const HWND window : found.windows) {
+        if (!Holds(journal, window) && !Add(journal, window)) {
+            return false;
+        }
+    }
+    if ((!journaled || Handles(journal) != known) && !Journal::Record(Entry, journal, session)) {
         return false; // what could not be shown again is not hidden
     }
     // Posted, not sent: a shell that is busy or hung must not hold the lock up. One that the
@@ -110,35 +130,35 @@ bool Hide(std::vector<HWND> journaled, bool recordAnyway, const std::wstring& se
 
 bool TaskbarLock::Lock()
 {
-    const std::lock_guard<std::mutex> guard(changing);
-    const std::wstring session = Journal::SessionScope();
+    const ExclusiveLock guard(changing);
+    const KeyPath session = Journal::SessionScope();
     Journal::Adopt(Entry, session);
     // A second lock, or one after a process that was killed while locked, keeps what the
     // journal holds and adds what shows now.
-    const std::optional<SavedValue> hidden = Journal::Find(Entry, session);
-    return Hide(hidden ? Unpack(*hidden) : std::vector<HWND>{}, !hidden, session);
+    return Hide(Journal::Find(Entry, session), session);
 }
 
 void TaskbarLock::HideNew() noexcept
 {
-    const std::lock_guard<std::mutex> guard(changing);
-    const std::wstring session = Journal::SessionScope();
+    const ExclusiveLock guard(changing);
+    const KeyPath session = Journal::SessionScope();
     if (const std::optional<SavedValue> hidden = Journal::Find(Entry, session)) {
-        Hide(Unpack(*hidden), false, session);
+        Hide(hidden, session);
     }
 }
 
 bool TaskbarLock::Unlock()
 {
-    const std::lock_guard<std::mutex> guard(changing);
+    const ExclusiveLock guard(changing);
     // Only this session's taskbars: another session's handles mean nothing here.
-    const std::wstring session = Journal::SessionScope();
+    const KeyPath session = Journal::SessionScope();
     Journal::Adopt(Entry, session);
     const std::optional<SavedValue> hidden = Journal::Find(Entry, session);
     if (!hidden) {
         return true;
     }
-    for (const HWND window : Unpack(*hidden)) {
+    for (size_t index = 0; index < Handles(*hidden); ++index) {
+        const HWND window = Handle(*hidden, index);
         // A handle of a window that is gone, or now another's, is left alone.
         if (IsWindow(window) && (IsTaskbar(window) || IsClass(window, L"Button"))) {
             ShowWindowAsync(window, SW_SHOWNA);

@@ -33,16 +33,20 @@ struct Policy {
     bool setBefore;    // by the version before too, which did not know the others
 };
 
-SavedValue Dword(DWORD value)
-{
-    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
-    return {true, REG_DWORD, {bytes, bytes + sizeof(value)}};
-}
+SavedValue Dword(DWORD value) { return SavedValue::Of(REG_DWORD, &value, sizeof(value)).value(); }
 
 SavedValue Text(const std::wstring& text)
 {
-    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return {true, REG_SZ, {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)}};
+    return SavedValue::Of(REG_SZ, text.c_str(), (text.size() + 1) * sizeof(wchar_t)).value();
+}
+
+std::vector<std::wstring> JournalUsers()
+{
+    std::vector<std::wstring> sids;
+    for (const KeyPath& sid : Journal::Users()) {
+        sids.emplace_back(sid.c_str());
+    }
+    return sids;
 }
 
 std::array<Policy, 7> PoliciesAsFound()
@@ -96,7 +100,7 @@ protected:
     }
 
     const std::array<Policy, 7> policies = PoliciesAsFound();
-    const std::wstring thisUser = Journal::UserScope(Journal::ThisUser());
+    const KeyPath thisUser = Journal::UserScope(Journal::ThisUser());
 };
 
 TEST_F(PolicyLockTest, EveryWayOutIsSetAndPutBackAsItWas)
@@ -128,14 +132,14 @@ TEST_F(PolicyLockTest, EachValueGoesBackOnlyIntoItsOwnUsersHive)
 {
     ASSERT_FALSE(Journal::ThisUser().empty());
     const std::wstring other = L"S-1-5-21-1004336348-1177238915-682003330-1002";
-    const std::wstring otherScope = Journal::UserScope(other);
+    const KeyPath otherScope = Journal::UserScope(KeyPath(other.c_str()));
     const std::wstring otherPolicies = other + L"\\" + SystemPolicies;
     ASSERT_TRUE(Journal::Record(L"DisableTaskMgr", Dword(0), otherScope));
     ASSERT_TRUE(Journal::Record(L"DisableLockWorkstation", Text(L"before"), {}));
 
     ASSERT_TRUE(PolicyLock::Unlock());
     EXPECT_EQ(SavedValue{}, ReadValue(HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr"));
-    EXPECT_EQ(std::vector<std::wstring>{other}, Journal::Users()) << "waits for the other user";
+    EXPECT_EQ(std::vector<std::wstring>{other}, JournalUsers()) << "waits for the other user";
     EXPECT_EQ(Text(L"before"), ReadValue(HKEY_CURRENT_USER, SystemPolicies, L"DisableLockWorkstation"));
     EXPECT_FALSE(Journal::Find(L"DisableLockWorkstation"));
 
@@ -143,7 +147,7 @@ TEST_F(PolicyLockTest, EachValueGoesBackOnlyIntoItsOwnUsersHive)
     ASSERT_TRUE(WriteValue(HKEY_USERS, otherPolicies.c_str(), L"DisableTaskMgr", Dword(1)));
     ASSERT_TRUE(PolicyLock::Unlock());
     EXPECT_EQ(Dword(0), ReadValue(HKEY_USERS, otherPolicies.c_str(), L"DisableTaskMgr"));
-    EXPECT_TRUE(Journal::Users().empty());
+    EXPECT_TRUE(JournalUsers().empty());
     EXPECT_EQ(SavedValue{}, ReadValue(HKEY_CURRENT_USER, SystemPolicies, L"DisableTaskMgr"));
     RegDeleteTreeW(HKEY_USERS, other.c_str());
     RegDeleteKeyW(HKEY_USERS, other.c_str());

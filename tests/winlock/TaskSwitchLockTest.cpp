@@ -53,8 +53,7 @@ TEST(TaskSwitchLock, ReadsTheHotKeyJournalsOfThisVersionAndOfTheOneBefore)
 {
     const TaskSwitchLock::HotKeyFlags current{0x11, 0x12, 0x13, 0x14, 0x15};
     const auto journal = [](std::vector<DWORD> flags) {
-        const auto* bytes = reinterpret_cast<const BYTE*>(flags.data());
-        return SavedValue{true, REG_BINARY, {bytes, bytes + flags.size() * sizeof(DWORD)}};
+        return SavedValue::Of(REG_BINARY, flags.data(), flags.size() * sizeof(DWORD)).value();
     };
     struct Case {
         const char* what;
@@ -62,7 +61,8 @@ TEST(TaskSwitchLock, ReadsTheHotKeyJournalsOfThisVersionAndOfTheOneBefore)
         std::optional<TaskSwitchLock::HotKeyFlags> flags;
     };
     const Case cases[] = {
-        {"this version's", TaskSwitchLock::Journaled({1, 2, 3, 4, 5}), TaskSwitchLock::HotKeyFlags{1, 2, 3, 4, 5}},
+        {"this version's", TaskSwitchLock::Journaled({1, 2, 3, 4, 5}).value(),
+         TaskSwitchLock::HotKeyFlags{1, 2, 3, 4, 5}},
         {"the version before's, Mouse Keys left as they are", journal({1, 2, 3, 4}),
          TaskSwitchLock::HotKeyFlags{1, 2, 3, 4, 0x15}},
         {"too short", journal({1, 2, 3}), std::nullopt},
@@ -82,14 +82,14 @@ TEST(TaskSwitchLock, CompletesAHotKeyJournalOfTheVersionBeforeAndForgetsItOnUnlo
     }
     // A journal the version before left when it was killed while locked: four features.
     const DWORD fourFlags[] = {1, 2, 3, 4};
-    const auto* bytes = reinterpret_cast<const BYTE*>(fourFlags);
-    ASSERT_TRUE(Journal::Record(L"AccessibilityHotKeys", {true, REG_BINARY, {bytes, bytes + sizeof(fourFlags)}}));
+    ASSERT_TRUE(
+        Journal::Record(L"AccessibilityHotKeys", SavedValue::Of(REG_BINARY, fourFlags, sizeof(fourFlags)).value()));
     MOUSEKEYS mouse{sizeof(mouse), 0, 0, 0, 0, 0, 0};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETMOUSEKEYS, sizeof(mouse), &mouse, 0));
 
     // Armed again before any restore: Mouse Keys, which that version left alone, are
     // journaled as they are, beside what it journaled, as this session's.
-    const std::wstring session = Journal::SessionScope();
+    const KeyPath session = Journal::SessionScope();
     TaskSwitchLock lock;
     ASSERT_TRUE(lock.Lock());
     EXPECT_EQ(TaskSwitchLock::Journaled({1, 2, 3, 4, mouse.dwFlags}), Journal::Find(L"AccessibilityHotKeys", session));

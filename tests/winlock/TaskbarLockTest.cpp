@@ -20,14 +20,15 @@ TEST(TaskbarLock, HidesEveryTaskbarAndShowsOnlyWhatItHid)
     if (!testsupport::UnderWine()) {
         GTEST_SKIP() << "hides the machine's taskbar, which only our own Wine displays may have";
     }
-    const std::wstring session = Journal::SessionScope();
+    const KeyPath session = Journal::SessionScope();
     Journal::Forget(L"Taskbar", session);
     testsupport::FakeTaskbar bars;
     ASSERT_TRUE(bars.AsMade());
     // Another session's taskbars, hidden by a lock there: their handles mean nothing here,
     // and that session's unlock shows them.
-    const std::wstring otherSession = L"Sessions\\" + std::to_wstring(GetCurrentProcessId() + 1000);
-    const SavedValue otherHidden{true, REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8}};
+    const KeyPath otherSession((L"Sessions\\" + std::to_wstring(GetCurrentProcessId() + 1000)).c_str());
+    const BYTE otherHandle[] = {1, 2, 3, 4, 5, 6, 7, 8};
+    const SavedValue otherHidden = SavedValue::Of(REG_BINARY, otherHandle, sizeof(otherHandle)).value();
     ASSERT_TRUE(Journal::Record(L"Taskbar", otherHidden, otherSession));
 
     // The windows are the taskbar's thread's: they change as that thread gets to it.
