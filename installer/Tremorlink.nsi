@@ -2,14 +2,14 @@
 ; C:\Quen\Tremorlink (the program finds its help there), with the settings key, a task
 ; that starts the program at every logon, and an entry in Apps and Features.
 ;
-; makensis -DVERSION=1.0.0.11 -DX64=DIR -DX86=DIR -DHELP=DIR -DACTIONS=FILE -DICON=FILE
+; makensis -DVERSION=A.B.C.D -DX64=DIR -DX86=DIR -DHELP=DIR -DACTIONS=FILE -DICON=FILE
 ;          -DSIDEBAR=FILE -DOUTFILE=FILE [-DSTUB=amd64-unicode] [-DSIGN=COMMAND] Tremorlink.nsi
-; X64 and X86 hold the shipped Tremorlink.exe and WinLock.dll of each architecture, HELP
-; the compiled help files, ACTIONS the custom actions' library (TremorlinkSetupActions.dll)
-; of the stub's architecture: the install folder, the settings key and the logon task are
-; made by the same code as in the MSI packages. The shipped installer has the 32-bit stub,
-; which runs on both architectures. SIGN signs the file it is given in place, with
-; Authenticode.
+; VERSION is the project version of CMakeLists.txt, which the build passes on. X64 and X86
+; hold the shipped Tremorlink.exe and WinLock.dll of each architecture, HELP the compiled
+; help files, ACTIONS the custom actions' library (TremorlinkSetupActions.dll) of the
+; stub's architecture: the install folder, the settings key and the logon task are made by
+; the same code as in the MSI packages. The shipped installer has the 32-bit stub, which
+; runs on both architectures. SIGN signs the file it is given in place, with Authenticode.
 
 Unicode true
 !ifndef STUB

@@ -107,7 +107,7 @@ TEST_F(InstallerTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstalls
     ExpectFirstStartSettings(settings);
     EXPECT_TRUE(Exists(TaskFile));
     EXPECT_EQ(L"Quen Tremorlink", StringValue(UninstallKey, L"DisplayName"));
-    EXPECT_EQ(L"1.0.0.11", StringValue(UninstallKey, L"DisplayVersion"));
+    EXPECT_EQ(L"" TREMORLINK_PROJECT_VERSION, StringValue(UninstallKey, L"DisplayVersion"));
     EXPECT_EQ(L"Quen", StringValue(UninstallKey, L"Publisher"));
     EXPECT_EQ(L"C:\\Quen\\Tremorlink\\Tremorlink.exe,0", StringValue(UninstallKey, L"DisplayIcon"));
     EXPECT_EQ(L"\"C:\\Quen\\Tremorlink\\Uninstall.exe\" /S", StringValue(UninstallKey, L"QuietUninstallString"));

@@ -105,7 +105,7 @@ TEST_F(MsiTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstallsThemWh
     ExpectFirstStartSettings(settings);
     EXPECT_TRUE(Exists(TaskFile));
     EXPECT_EQ(L"Quen Tremorlink", StringValue(UninstallKey, L"DisplayName"));
-    EXPECT_EQ(L"1.0.0.11", StringValue(UninstallKey, L"DisplayVersion"));
+    EXPECT_EQ(L"" TREMORLINK_PROJECT_VERSION, StringValue(UninstallKey, L"DisplayVersion"));
     EXPECT_EQ(L"Quen", StringValue(UninstallKey, L"Publisher"));
 
     program = StartProgram(L"\"" + InstallFolder + L"\\Tremorlink.exe\" boot");

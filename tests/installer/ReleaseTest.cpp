@@ -55,14 +55,14 @@ TEST(ReleaseTest, TheProgramAndTheSetupClaimTheReleaseAndTheProgramAsksForAdmini
     for (const std::wstring& file : files) {
         SCOPED_TRACE(std::string(file.begin(), file.end()));
         EXPECT_EQ(L"Quen Tremorlink", VersionString(file, L"ProductName"));
-        EXPECT_EQ(L"1.0.0.11", VersionString(file, L"ProductVersion"));
-        EXPECT_EQ(L"1.0.0.11", VersionString(file, L"FileVersion"));
+        EXPECT_EQ(L"" TREMORLINK_PROJECT_VERSION, VersionString(file, L"ProductVersion"));
+        EXPECT_EQ(L"" TREMORLINK_PROJECT_VERSION, VersionString(file, L"FileVersion"));
         EXPECT_EQ(L"Quen", VersionString(file, L"CompanyName"));
     }
 
     const std::string manifest = Manifest(program);
     for (const char* claim : {
-             R"(name="Quen.Tremorlink" version="1.0.0.11")",
+             R"(name="Quen.Tremorlink" version=")" TREMORLINK_PROJECT_VERSION R"(")",
              R"(<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>)",
              "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // Windows 7
              "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8

@@ -34,7 +34,7 @@ TEST(AboutWindowTest, ShowsTheFixedTextsInTheirPlacesAndStaysAnOrdinaryWindow)
 
     EXPECT_TRUE(AboutWindow::IsOpenAnywhere()) << "found by its name in capitals";
     EXPECT_EQ(L"Quen Tremorlink", about.ProductName().Text());
-    EXPECT_EQ(L"Version 1.0.0.11, Copyright (C) 2026 Quen", about.VersionLine().Text());
+    EXPECT_EQ(L"Version " TREMORLINK_PROJECT_VERSION ", Copyright (C) 2026 Quen", about.VersionLine().Text());
     EXPECT_EQ(L"All rights reserved.", about.RightsLine().Text());
     EXPECT_EQ(L"OK", about.OkButton().Text());
 
