@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -100,6 +101,44 @@ TEST(ImageStrip, TheBlockingPictureIsMadeAtAMonitorsSizeThatIsNoDrawnSize)
     EXPECT_GT(padlock.rgbRed, 200);
     EXPECT_GT(padlock.rgbGreen, 200);
     EXPECT_GT(padlock.rgbBlue, 200);
+}
+
+// Each image of the icons, PNG ones too, found by the size Windows asks for and decoded
+// as the system decodes it.
+TEST(Artwork, EveryImageOfEveryIconDecodesAtItsSize)
+{
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const std::vector<int> traySizes{16, 20, 24, 32, 40, 48};
+    const std::vector<std::pair<int, std::vector<int>>> icons{{IDI_TREMORLINK, {16, 24, 32, 48}},
+                                                              {IDI_TRAY0, traySizes},
+                                                              {IDI_TRAY1, traySizes},
+                                                              {IDI_TRAY2, traySizes},
+                                                              {IDI_TRAY3, traySizes},
+                                                              {IDI_TRAY4, traySizes},
+                                                              {IDI_TRAY5, traySizes}};
+    for (const auto& [id, sizes] : icons) {
+        const HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
+        ASSERT_NE(nullptr, group) << id;
+        auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+        for (const int size : sizes) {
+            SCOPED_TRACE(testing::Message() << "icon " << id << " at " << size << " px");
+            const int entry = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+            const HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(entry), RT_ICON);
+            ASSERT_NE(nullptr, image);
+            auto* bytes = static_cast<BYTE*>(LockResource(LoadResource(module, image)));
+            const tl::unique_hicon icon(CreateIconFromResourceEx(bytes, SizeofResource(module, image), TRUE, 0x00030000,
+                                                                 size, size, LR_DEFAULTCOLOR));
+            ASSERT_TRUE(icon);
+            ICONINFO info{};
+            ASSERT_TRUE(GetIconInfo(icon.get(), &info));
+            const tl::unique_hbitmap colour(info.hbmColor);
+            const tl::unique_hbitmap mask(info.hbmMask);
+            BITMAP bitmap{};
+            GetObjectW(colour.get(), sizeof(bitmap), &bitmap);
+            EXPECT_EQ(size, bitmap.bmWidth);
+            EXPECT_EQ(size, bitmap.bmHeight);
+        }
+    }
 }
 
 } // namespace
