@@ -66,9 +66,9 @@ void Cover(HWND owner) noexcept
     coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     coverClass.lpszClassName = CoverClassName;
     RegisterClassExA(&coverClass);
-    const HWND cover = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, CoverClassName, BareTrayCoverTitle, WS_POPUP, 0,
-                                       0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), owner, nullptr,
-                                       instance, nullptr);
+    const HWND cover = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, CoverClassName, BareTrayCoverTitle, WS_POPUP,
+                                       0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), owner,
+                                       nullptr, instance, nullptr);
     ShowWindow(cover, SW_SHOWNA);
 }
 

@@ -483,8 +483,7 @@ bool MeasureArming(const Subject& subject, const Subject& bare, int runs)
     const auto peak = [](const ArmingRun& run) { return run.armed.peakWorkingSetKiB; };
     const auto added = [](const ArmingRun& run) { return run.armed.peakWorkingSetKiB - run.atRest.workingSetKiB; };
     const double atRest = medianMiB(measured, rest);
-    const double peakAtRest =
-        medianMiB(measured, [](const ArmingRun& run) { return run.atRest.peakWorkingSetKiB; });
+    const double peakAtRest = medianMiB(measured, [](const ArmingRun& run) { return run.atRest.peakWorkingSetKiB; });
     const double peakArmed = medianMiB(measured, peak);
     const std::string screen = std::to_string(ArmingScreen.cx) + "x" + std::to_string(ArmingScreen.cy);
     bench::PrintRow(("peak working set arming on " + screen + " vs at rest").c_str(), {peakArmed, "MiB", 1},

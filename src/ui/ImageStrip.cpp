@@ -213,7 +213,8 @@ ImageStrip::ImageStrip(int resourceId, int imageCount, UINT dpi) noexcept : m_im
             const ComPtr<IWICBitmapSource> scaled = reader.Scaled(
                 reader.Clipped(pixels.Get(), {image * drawnImageWidth, 0, drawnImageWidth, drawnSize.cy}).Get(),
                 imageSize);
-            if (scaled == nullptr || !CopyInBands(scaled.Get(), imageSize, stride, bits + Stride(image * imageSize.cx))) {
+            if (scaled == nullptr ||
+                !CopyInBands(scaled.Get(), imageSize, stride, bits + Stride(image * imageSize.cx))) {
                 return;
             }
         }
