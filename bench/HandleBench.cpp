@@ -63,7 +63,7 @@ bool ShockReaction(sim::Provider& provider, const Form1& form, const LastShockSt
     return PumpUntil([&] { return drive.last == 0; }, std::chrono::seconds(5));
 }
 
-SkinnedWindow* closing = nullptr;
+ui::SkinnedWindow* closing = nullptr;
 
 void CALLBACK CloseWhenShown(HWND, UINT, UINT_PTR timer, DWORD) noexcept
 {
@@ -73,10 +73,14 @@ void CALLBACK CloseWhenShown(HWND, UINT, UINT_PTR timer, DWORD) noexcept
     }
 }
 
-// Shows the window in its own modal loop, as the program does, and closes it once it has
-// painted: a timer's message comes only when no other is waiting.
-void OpenAndClose(SkinnedWindow& window)
+// Makes the window, shows it in its own modal loop, as the program does, and closes it once
+// it has painted: a timer's message comes only when no other is waiting.
+void OpenAndClose(ui::SkinnedWindow& window)
 {
+    if (!window.Create()) {
+        std::fprintf(stderr, "HandleBench: a window could not be made\n");
+        return;
+    }
     closing = &window;
     SetTimer(nullptr, 0, 1, &CloseWhenShown);
     window.ShowModal();
@@ -86,13 +90,13 @@ void OpenAndClose(SkinnedWindow& window)
 void OpenEachWindow(const SettingsStore& settings)
 {
     {
-        AboutWindow about;
+        ui::AboutWindow about;
         OpenAndClose(about);
     }
     {
         SetPW dialog(settings);
         OpenAndClose(dialog);
-        WarningForm warning(dialog.Handle());
+        WarningForm warning(dialog.Ref());
         OpenAndClose(warning);
     }
     {
@@ -156,7 +160,7 @@ int main(int argc, char** argv)
         Form1 form(wmi, settings, drive, powerFunctions);
 
         // What is made once and kept (fonts, pictures, classes) is made before the first count.
-        if (form.Handle() == nullptr || !ShockReaction(provider, form, drive)) {
+        if (!form.Create() || !ShockReaction(provider, form, drive)) {
             std::fprintf(stderr, "HandleBench: the program did not react to a shock\n");
             return 1;
         }

@@ -150,6 +150,10 @@ int RunProgram(DWORD parent)
         const tl::unique_handle driver(CreateThread(nullptr, 0, &Driver, &phases, 0, nullptr));
         RunBareTray(bareDone.get());
         Form1 form(wmi, settings, drive, powerFunctions);
+        if (!form.Create()) {
+            std::fprintf(stderr, "WakeupBench: the main window could not be made\n");
+            return 1;
+        }
         phases.mainWindow = form.Handle();
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {

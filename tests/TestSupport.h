@@ -117,6 +117,43 @@ inline std::wstring AccessListOf(HKEY root, const std::wstring& subKey)
 
 // Whether the tests run under Wine: what changes the machine (HKEY_LOCAL_MACHINE, policies,
 // the taskbar, key containers) is done only there, in a prefix of our own.
+// While it lives, every window of that class that this thread makes is refused, as a
+// system out of resources would refuse it.
+class RefusedWindowClass {
+public:
+    explicit RefusedWindowClass(const wchar_t* className)
+        : m_previous(refused), m_hook(SetWindowsHookExW(WH_CBT, &Refuse, nullptr, GetCurrentThreadId()))
+    {
+        refused = className;
+    }
+    RefusedWindowClass(const RefusedWindowClass&) = delete;
+    RefusedWindowClass& operator=(const RefusedWindowClass&) = delete;
+    ~RefusedWindowClass()
+    {
+        UnhookWindowsHookEx(m_hook);
+        refused = m_previous;
+    }
+
+    bool Hooked() const { return m_hook != nullptr; }
+
+private:
+    static LRESULT CALLBACK Refuse(int code, WPARAM wParam, LPARAM lParam) noexcept
+    {
+        if (code == HCBT_CREATEWND) {
+            const wchar_t* name = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
+            if (!IS_INTRESOURCE(name) && refused != nullptr && _wcsicmp(name, refused) == 0) {
+                return 1;
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    // The hook procedure has no context of its own.
+    static inline thread_local const wchar_t* refused = nullptr;
+    const wchar_t* m_previous;
+    HHOOK m_hook;
+};
+
 inline bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 } // namespace testsupport

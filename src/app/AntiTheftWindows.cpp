@@ -5,13 +5,21 @@
 
 void AntiTheftWindows::CreatePassword()
 {
+    // A dialog that cannot be made creates no password, and anti-theft is not armed.
     SetPW dialog(m_settings);
-    dialog.ShowModal();
+    if (dialog.Create()) {
+        dialog.ShowModal();
+    }
 }
 
 bool AntiTheftWindows::VerifyPassword()
 {
     PassWordVerify prompt(m_settings, m_clock);
+    // Without a prompt nothing was locked and nothing could ever unlock: the armed period
+    // ends at once rather than holding the machine with no way out.
+    if (!prompt.Create()) {
+        return true;
+    }
     prompt.ShowModal();
     return prompt.Unlocked();
 }

@@ -30,40 +30,31 @@ HICON LoadSmallIcon(int resourceId, UINT flags = LR_DEFAULTCOLOR) noexcept
 // The sensor's sink looks for this class by its ANSI name.
 static_assert(std::ranges::equal(std::wstring_view(Form1::ClassName), std::string_view(MainWindowClass)));
 
-// Minimised, fully transparent, a tool window (so no taskbar button) and off screen:
-// even a stray ShowWindow by another program shows nothing.
-CustomWindow::Params MainWindowParams() noexcept
-{
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_MINIMIZE;
-    constexpr DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_LAYERED;
-    RECT frame{0, 0, Form1::ClientSize.cx, Form1::ClientSize.cy};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    OffsetRect(&frame, Form1::StartPosition.x - frame.left, Form1::StartPosition.y - frame.top);
-    return {Form1::ClassName,
-            0,
-            exStyle,
-            style,
-            L"QUEN_Tremorlink",
-            frame,
-            nullptr,
-            LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDI_TREMORLINK)),
-            LoadSmallIcon(IDI_TREMORLINK, LR_DEFAULTCOLOR | LR_SHARED)};
-}
-
 } // namespace
 
 Form1::Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState, const PowerFunctions& power)
-    : CustomWindow(MainWindowParams()), m_wmi(wmi), m_settings(std::move(settings)),
-      m_appIcon(LoadSmallIcon(IDI_TREMORLINK)), notifyIconEx1(Handle(), TrayIconId),
-      timer1(Handle(), Timer1Id, Timer1IntervalMs), timer2(Handle(), Timer2Id, Timer2IntervalMs), gRM(Init_RM()),
-      m_hddProtection({m_settings, m_wmi, notifyIconEx1, IconList, *gRM, timer1, timer2, shockState, m_messageBoxes}),
-      m_antiTheftWindows(m_settings), m_antiTheft({m_settings, m_wmi, power, m_screenSaver, m_antiTheftWindows,
-                                                   m_messageBoxes, Handle(), gRM->GetString("Pwd_Verify")})
+    : m_wmi(wmi), m_settings(std::move(settings)), m_shockState(shockState), m_power(power),
+      m_appIcon(LoadSmallIcon(IDI_TREMORLINK)), gRM(Init_RM()), m_antiTheftWindows(m_settings)
 {
-    if (Handle() == nullptr) {
-        return;
+}
+
+bool Form1::Create()
+{
+    // Minimised, fully transparent, a tool window (so no taskbar button) and off screen:
+    // even a stray ShowWindow by another program shows nothing.
+    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_MINIMIZE;
+    constexpr DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_LAYERED;
+    RECT frame{0, 0, ClientSize.cx, ClientSize.cy};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    OffsetRect(&frame, StartPosition.x - frame.left, StartPosition.y - frame.top);
+    if (!Window::Create({ClassName, 0, exStyle, style, L"QUEN_Tremorlink", frame, nullptr,
+                         LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDI_TREMORLINK)),
+                         LoadSmallIcon(IDI_TREMORLINK, LR_DEFAULTCOLOR | LR_SHARED)})) {
+        return false;
     }
+    m_parts.emplace(*this, m_shockState, m_power);
     SetLayeredWindowAttributes(Handle(), 0, 0, LWA_ALPHA);
+    NotifyIconEx& notifyIconEx1 = m_parts->notifyIconEx1;
 
     // The window is built hidden and is never given to ShowWindow. The tray icon shows
     // the application icon, without a tooltip, until the texts and the state are known.
@@ -87,15 +78,37 @@ Form1::Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState, co
     halden.SetShakingNow(0);
     halden.SetBeepNow(0);
 
-    m_hddProtection.ApplyStoredSetting();
-    m_hddProtection.ResetReaction();
+    m_parts->m_hddProtection.ApplyStoredSetting();
+    m_parts->m_hddProtection.ResetReaction();
     // Anti-theft is never armed again at start; only what an armed run left behind is put
     // back.
-    m_antiTheft.StartupRestore();
+    m_parts->m_antiTheft.StartupRestore();
+    return true;
 }
 
-// The window goes first, while every member its destruction's messages use is still there.
-Form1::~Form1() { m_window.reset(); }
+Form1::Parts::Parts(Form1& form, ShockStateControl& shockState, const PowerFunctions& power)
+    : notifyIconEx1(form.Handle(), TrayIconId), timer1(form.Handle(), Timer1Id, Timer1IntervalMs),
+      timer2(form.Handle(), Timer2Id, Timer2IntervalMs),
+      m_hddProtection({form.m_settings, form.m_wmi, notifyIconEx1, form.IconList, *form.gRM, timer1, timer2, shockState,
+                       form.m_messageBoxes}),
+      m_antiTheft({form.m_settings, form.m_wmi, power, form.m_screenSaver, form.m_antiTheftWindows, form.m_messageBoxes,
+                   form.Handle(), form.gRM->GetString("Pwd_Verify")})
+{
+}
+
+Form1::~Form1()
+{
+    if (Handle() != nullptr && m_parts) {
+        EndProgram();
+    }
+}
+
+void Form1::EndProgram()
+{
+    m_parts->notifyIconEx1.Remove();
+    m_parts->m_hddProtection.ReleaseDrive();
+    PostQuitMessage(0);
+}
 
 void Form1::BuildContextMenu()
 {
@@ -119,7 +132,7 @@ const StringTable* Form1::Init_RM()
 
 void Form1::SetTexts()
 {
-    notifyIconEx1.SetText(gRM->GetString("Tray_Logo"));
+    m_parts->notifyIconEx1.SetText(gRM->GetString("Tray_Logo"));
     const HMENU menu = contextMenu1.get();
     const std::pair<UINT, const char*> items[] = {
         {menuItem1, "HDD_Prot"}, {menuItem2, "NB_Prot"}, {menuItem3, "Help"}, {menuItem4, "About"}, {menuItem5, "Exit"},
@@ -140,17 +153,18 @@ void Form1::notifyIconEx1_RightClick()
 {
     const HaldenFunc halden;
     const HMENU menu = contextMenu1.get();
+    const AntiTheft& antiTheft = m_parts->m_antiTheft;
     const int modifyingPassword = halden.GetModifyPassWord();
     // While armed the tray is normally out of reach; where it is not, a second arming would
     // save the overridden settings over the user's.
-    if (modifyingPassword == 1 || m_antiTheft.Busy()) {
+    if (modifyingPassword == 1 || antiTheft.Busy()) {
         EnableMenuItem(menu, menuItem2, MF_BYCOMMAND | MF_GRAYED);
     } else if (modifyingPassword == 0) {
         EnableMenuItem(menu, menuItem2, MF_BYCOMMAND | MF_ENABLED);
     }
     CheckMenuItem(menu, menuItem1, MF_BYCOMMAND | (halden.GetHddProtectionStatus() == 0 ? MF_UNCHECKED : MF_CHECKED));
     // Exit does nothing while armed; greyed, it says so.
-    EnableMenuItem(menu, menuItem5, MF_BYCOMMAND | (m_antiTheft.Armed() ? MF_GRAYED : MF_ENABLED));
+    EnableMenuItem(menu, menuItem5, MF_BYCOMMAND | (antiTheft.Armed() ? MF_GRAYED : MF_ENABLED));
 }
 
 void Form1::menuItem1_Click()
@@ -158,10 +172,10 @@ void Form1::menuItem1_Click()
     const HMENU menu = contextMenu1.get();
     const bool enable = (GetMenuState(menu, menuItem1, MF_BYCOMMAND) & MF_CHECKED) == 0;
     CheckMenuItem(menu, menuItem1, MF_BYCOMMAND | (enable ? MF_CHECKED : MF_UNCHECKED));
-    m_hddProtection.MenuSwitch(enable);
+    m_parts->m_hddProtection.MenuSwitch(enable);
 }
 
-void Form1::menuItem2_Click() { m_antiTheft.EnterSysProtection(); }
+void Form1::menuItem2_Click() { m_parts->m_antiTheft.EnterSysProtection(); }
 
 void Form1::menuItem3_Click_1() { StartHelpWindow(); }
 
@@ -172,16 +186,21 @@ void Form1::StartHelpWindow() { HelpViewer::Show(LanguageID); }
 void Form1::StartAboutWindow()
 {
     // One about window at a time; an open one is left where it is.
-    if (AboutWindow::IsOpenAnywhere()) {
+    if (ui::AboutWindow::IsOpenAnywhere()) {
         return;
     }
+    // An about window that cannot be made shows nothing, as a missing help file does.
     m_aboutWindow.emplace();
+    if (!m_aboutWindow->Create()) {
+        m_aboutWindow.reset();
+        return;
+    }
     m_aboutWindow->Show();
 }
 
 void Form1::menuItem5_Click()
 {
-    if (m_antiTheft.Armed()) {
+    if (m_parts->m_antiTheft.Armed()) {
         return;
     }
     m_wmi.WMIEventUnRegister();
@@ -192,30 +211,30 @@ void Form1::Paint(HDC dc, const RECT& client) { FillRect(dc, &client, GetSysColo
 
 LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // While the window is being made, everything gets the default handling.
+    if (!m_parts) {
+        return CustomWindow::WndProc(message, wParam, lParam);
+    }
+    HddProtection& hddProtection = m_parts->m_hddProtection;
+    const AntiTheft& antiTheft = m_parts->m_antiTheft;
     LRESULT result = 0;
-    if (notifyIconEx1.HandleMessage(message, wParam, lParam, result)) {
+    if (m_parts->notifyIconEx1.HandleMessage(message, wParam, lParam, result)) {
         return result;
     }
     switch (message) {
     case WM_CLOSE:
         // Only the right password ends the armed period; ending the program would leave
         // the power settings overridden until the next start.
-        if (m_antiTheft.Armed()) {
+        if (antiTheft.Armed()) {
             return 0;
         }
         m_wmi.WMIEventUnRegister();
-        DestroyWindow(Handle());
+        EndProgram();
+        Destroy();
         return 0;
     case WM_QUERYENDSESSION:
         // The same for a shutdown, a restart or a logoff: Windows may still force it.
-        return m_antiTheft.Armed() ? FALSE : TRUE;
-    case WM_DESTROY:
-        // No dead icon is left in the notification area, and the drive is not left
-        // believing that a shock is still in progress.
-        notifyIconEx1.Remove();
-        m_hddProtection.ReleaseDrive();
-        PostQuitMessage(0);
-        return 0;
+        return antiTheft.Armed() ? FALSE : TRUE;
     case WM_NCHITTEST: return HTCAPTION;
     case WM_NCLBUTTONDBLCLK: return 0;
     case WM_GETMINMAXINFO: {
@@ -226,9 +245,9 @@ LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_TIMER:
         if (wParam == Timer1Id) {
-            m_hddProtection.timer1_Tick();
+            hddProtection.timer1_Tick();
         } else if (wParam == Timer2Id) {
-            m_hddProtection.timer2_Tick();
+            hddProtection.timer2_Tick();
         }
         return 0;
     case WM_COMMAND:
@@ -241,8 +260,8 @@ LRESULT Form1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         default: break;
         }
         return 0;
-    case WM_TL_SHOCK: m_hddProtection.StartShaking(); return 0;
-    case WM_TL_SHOCK_OVER: m_hddProtection.ShockOver(); return 0;
+    case WM_TL_SHOCK: hddProtection.StartShaking(); return 0;
+    case WM_TL_SHOCK_OVER: hddProtection.ShockOver(); return 0;
     case WM_TL_MOVEMENT: HaldenFunc().SetBeepNow(1); break;
     default: break;
     }

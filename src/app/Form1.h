@@ -25,7 +25,7 @@
 class StringTable;
 class WMI;
 
-class Form1 final : public CustomWindow {
+class Form1 final : public ui::CustomWindow {
 public:
     // The tray menu's commands, in menu order (the separator has none).
     enum MenuCommand : UINT {
@@ -36,10 +36,16 @@ public:
         menuItem5,        // exit
     };
 
-    // When the window cannot be made, the object stays without a handle and starts
-    // nothing: the caller ends the program. power: the power library anti-theft works on.
+    // power: the power library anti-theft works on.
     Form1(WMI& wmi, SettingsStore settings, ShockStateControl& shockState, const PowerFunctions& power);
+    // A program whose loop ended on a quit request, with the window still there, ends as
+    // one whose window was closed (EndProgram).
     ~Form1();
+
+    // Makes the window and starts everything that works through it: the tray icon, the
+    // sensor subscription, the protections. False when the window cannot be made; then
+    // nothing was started and the caller ends the program.
+    [[nodiscard]] bool Create();
 
     HMENU ContextMenu() const noexcept { return contextMenu1.get(); }
     const TrayIconList& Icons() const noexcept { return IconList; }
@@ -71,20 +77,32 @@ private:
     void menuItem5_Click();
     void StartHelpWindow();
     void StartAboutWindow();
+    // No dead icon is left in the notification area, the drive is not left believing that
+    // a shock is still in progress, and the message loop ends.
+    void EndProgram();
+
+    // What works through the window, made once the window exists.
+    struct Parts {
+        Parts(Form1& form, ShockStateControl& shockState, const PowerFunctions& power);
+
+        NotifyIconEx notifyIconEx1;
+        WindowTimer timer1;
+        WindowTimer timer2;
+        HddProtection m_hddProtection;
+        AntiTheft m_antiTheft;
+    };
 
     WMI& m_wmi;
     SettingsStore m_settings;
+    ShockStateControl& m_shockState;
+    const PowerFunctions& m_power;
     tl::unique_hicon m_appIcon;
-    NotifyIconEx notifyIconEx1;
     tl::unique_hmenu contextMenu1;
     TrayIconList IconList;
-    WindowTimer timer1;
-    WindowTimer timer2;
     const StringTable* gRM;
     SystemMessageBoxes m_messageBoxes;
-    HddProtection m_hddProtection;
     SystemScreenSaver m_screenSaver;
     AntiTheftWindows m_antiTheftWindows;
-    AntiTheft m_antiTheft;
-    std::optional<AboutWindow> m_aboutWindow;
+    std::optional<Parts> m_parts;
+    std::optional<ui::AboutWindow> m_aboutWindow;
 };

@@ -124,7 +124,10 @@ void NotifyIconEx::ShowMenu(HMENU menu)
     // Without the foreground the menu would not close when the user clicks elsewhere,
     // and without the WM_NULL after it the next click would not open it.
     SetForegroundWindow(m_owner);
-    TrackPopupMenuEx(menu, TPM_RIGHTBUTTON | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, cursor.x, cursor.y, m_owner, nullptr);
+    // The menu opens to the side the user's settings give drop-down menus (a right-handed
+    // pen user's open to the left, away from the hand).
+    const UINT alignment = GetSystemMetrics(SM_MENUDROPALIGNMENT) != 0 ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+    TrackPopupMenuEx(menu, TPM_RIGHTBUTTON | TPM_BOTTOMALIGN | alignment, cursor.x, cursor.y, m_owner, nullptr);
     PostMessageW(m_owner, WM_NULL, 0, 0);
 }
 

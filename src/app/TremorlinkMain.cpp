@@ -34,7 +34,7 @@ int TremorlinkMain(WMI& wmi, const SettingsStore& settings, AdministratorTest is
     Form1 mainWindow(wmi, settings, *shockState, SystemPowerFunctions());
     // Without its window nothing could end the loop, nor would the next start find this
     // copy: a process that no one can see or end.
-    if (mainWindow.Handle() == nullptr) {
+    if (!mainWindow.Create()) {
         return 0;
     }
     MSG message;

@@ -23,18 +23,32 @@ RECT BoxAt(LONG left, LONG top, LONG width) noexcept { return {left, top, left +
 } // namespace
 
 SetPW::SetPW(const SettingsStore& settings, UINT dpi)
-    : SkinnedWindow({.title = Title, .dpi = dpi}), m_settings(settings),
-      m_explanation(Panel().Handle(), {23, 52, 23 + 361, 52 + 32}, Label::Body),
-      m_firstCaption(Panel().Handle(), CaptionAt(SetPWDesignLayout.captionX, FirstRow), Label::Body),
-      m_secondCaption(Panel().Handle(), CaptionAt(SetPWDesignLayout.captionX, SecondRow), Label::Body),
-      m_firstBox(Panel().Handle(), BoxAt(SetPWDesignLayout.boxX, FirstRow, SetPWDesignLayout.boxWidth),
-                 MaxPasswordLength, true),
-      m_secondBox(Panel().Handle(), BoxAt(SetPWDesignLayout.boxX, SecondRow, SetPWDesignLayout.boxWidth),
-                  MaxPasswordLength, true),
-      m_hint(Panel().Handle(), CaptionAt(SetPWDesignLayout.hintX, FirstRow), Label::Body),
-      m_ok(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(161, 144)),
-      m_cancel(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(270, 144))
+    : SkinnedWindow({.title = Title, .dpi = dpi}), m_settings(settings), m_explanation(ui::Label::Body),
+      m_firstCaption(ui::Label::Body), m_secondCaption(ui::Label::Body), m_firstBox(MaxPasswordLength, true),
+      m_secondBox(MaxPasswordLength, true), m_hint(ui::Label::Body), m_ok(ui::PictureButton::Kind::Push),
+      m_cancel(ui::PictureButton::Kind::Push)
 {
+    m_ok.Click = [this] { BodyFunc(); };
+    m_cancel.Click = [this] { Abandon(); };
+    CloseButton()->Click = [this] { Abandon(); };
+}
+
+bool SetPW::Create()
+{
+    if (!SkinnedWindow::Create()) {
+        return false;
+    }
+    const HWND panel = Panel().Handle();
+    if (!m_explanation.Create(panel, {23, 52, 23 + 361, 52 + 32}) ||
+        !m_firstCaption.Create(panel, CaptionAt(SetPWDesignLayout.captionX, FirstRow)) ||
+        !m_secondCaption.Create(panel, CaptionAt(SetPWDesignLayout.captionX, SecondRow)) ||
+        !m_firstBox.Create(panel, BoxAt(SetPWDesignLayout.boxX, FirstRow, SetPWDesignLayout.boxWidth)) ||
+        !m_secondBox.Create(panel, BoxAt(SetPWDesignLayout.boxX, SecondRow, SetPWDesignLayout.boxWidth)) ||
+        !m_hint.Create(panel, CaptionAt(SetPWDesignLayout.hintX, FirstRow)) ||
+        !m_ok.Create(panel, ui::PictureButton::PushBoundsAt(161, 144)) ||
+        !m_cancel.Create(panel, ui::PictureButton::PushBoundsAt(270, 144))) {
+        return false;
+    }
     m_firstCaption.SetAutoSize(true);
     m_secondCaption.SetAutoSize(true);
     m_hint.SetAutoSize(true);
@@ -48,11 +62,8 @@ SetPW::SetPW(const SettingsStore& settings, UINT dpi)
     m_ok.SetText(texts.GetString("OK"));
     m_cancel.SetText(texts.GetString("Cancel"));
     AdaptLayout();
-
-    m_ok.Click = [this] { BodyFunc(); };
-    m_cancel.Click = [this] { Abandon(); };
-    CloseButton()->Click = [this] { Abandon(); };
     HaldenFunc().ModifyPassWord(1);
+    return true;
 }
 
 SetPW::~SetPW() { HaldenFunc().ModifyPassWord(0); }
@@ -117,7 +128,12 @@ void SetPW::BodyFunc()
 
 void SetPW::Warn(const char* messageKey)
 {
-    WarningForm warning(Handle());
+    // A warning that cannot be made rejects the entries all the same, as Retry does.
+    WarningForm warning(Ref());
+    if (!warning.Create()) {
+        StartOver();
+        return;
+    }
     warning.SetMessage(SelectUserLanguage().table->GetString(messageKey));
     warning.SecondMessage().SetVisible(false);
     warning.Message().SetVisible(true);

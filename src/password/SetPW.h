@@ -10,7 +10,7 @@
 #include "ui/SkinnedWindow.h"
 #include "ui/TextBox.h"
 
-class SetPW final : public SkinnedWindow {
+class SetPW final : public ui::SkinnedWindow {
 public:
     // Names the window for FindWindow; never shown.
     static constexpr const wchar_t* Title = L"Quen_SetPW";
@@ -23,13 +23,16 @@ public:
     // menu gets its anti-theft item back.
     ~SetPW();
 
-    TextBox& FirstBox() noexcept { return m_firstBox; }
-    TextBox& SecondBox() noexcept { return m_secondBox; }
-    Label& FirstCaption() noexcept { return m_firstCaption; }
-    Label& SecondCaption() noexcept { return m_secondCaption; }
-    Label& Hint() noexcept { return m_hint; }
-    PictureButton& OkButton() noexcept { return m_ok; }
-    PictureButton& CancelButton() noexcept { return m_cancel; }
+    // Makes the dialog; from then on the tray menu cannot arm anti-theft.
+    [[nodiscard]] bool Create() override;
+
+    ui::TextBox& FirstBox() noexcept { return m_firstBox; }
+    ui::TextBox& SecondBox() noexcept { return m_secondBox; }
+    ui::Label& FirstCaption() noexcept { return m_firstCaption; }
+    ui::Label& SecondCaption() noexcept { return m_secondCaption; }
+    ui::Label& Hint() noexcept { return m_hint; }
+    ui::PictureButton& OkButton() noexcept { return m_ok; }
+    ui::PictureButton& CancelButton() noexcept { return m_cancel; }
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -44,12 +47,12 @@ private:
     void Abandon();
 
     SettingsStore m_settings;
-    Label m_explanation;
-    Label m_firstCaption;
-    Label m_secondCaption;
-    TextBox m_firstBox;
-    TextBox m_secondBox;
-    Label m_hint;
-    PictureButton m_ok;
-    PictureButton m_cancel;
+    ui::Label m_explanation;
+    ui::Label m_firstCaption;
+    ui::Label m_secondCaption;
+    ui::TextBox m_firstBox;
+    ui::TextBox m_secondBox;
+    ui::Label m_hint;
+    ui::PictureButton m_ok;
+    ui::PictureButton m_cancel;
 };

@@ -18,23 +18,34 @@ constexpr int WarningIcon = 2;
 
 } // namespace
 
-WarningForm::WarningForm(HWND owner)
-    : SkinnedWindow({.title = Title, .owner = owner}),
-      m_secondMessage(Panel().Handle(), {23, 57, 23 + 265, 57 + 23}, Label::Body),
-      m_message(Panel().Handle(), MessageBounds, Label::Body),
-      m_icon(Panel().Handle(), {19, 70, 19 + 64, 70 + 64}, IDB_STATUS_ICONS, StatusIconCount, WarningIcon),
-      m_retry(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(161, 144)),
-      m_cancel(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(270, 144))
+WarningForm::WarningForm(ui::WindowRef owner)
+    : SkinnedWindow({.title = Title, .owner = owner}), m_secondMessage(ui::Label::Body), m_message(ui::Label::Body),
+      m_icon(IDB_STATUS_ICONS, StatusIconCount, WarningIcon), m_retry(ui::PictureButton::Kind::Push),
+      m_cancel(ui::PictureButton::Kind::Push)
 {
+    m_retry.Click = [this] { Retry(); };
+    m_cancel.Click = [this] { GiveUp(); };
+    CloseButton()->Click = [this] { GiveUp(); };
+}
+
+bool WarningForm::Create()
+{
+    if (!SkinnedWindow::Create()) {
+        return false;
+    }
+    const HWND panel = Panel().Handle();
+    if (!m_secondMessage.Create(panel, {23, 57, 23 + 265, 57 + 23}) || !m_message.Create(panel, MessageBounds) ||
+        !m_icon.Create(panel, {19, 70, 19 + 64, 70 + 64}) ||
+        !m_retry.Create(panel, ui::PictureButton::PushBoundsAt(161, 144)) ||
+        !m_cancel.Create(panel, ui::PictureButton::PushBoundsAt(270, 144))) {
+        return false;
+    }
     const StringTable& texts = *SelectUserLanguage().table;
     TitleLabel()->SetText(texts.GetString("Wrong_Pwd"));
     m_message.SetText(texts.GetString("Wrong_Pwd_Info"));
     m_retry.SetText(texts.GetString("Retry"));
     m_cancel.SetText(texts.GetString("Cancel"));
-
-    m_retry.Click = [this] { Retry(); };
-    m_cancel.Click = [this] { GiveUp(); };
-    CloseButton()->Click = [this] { GiveUp(); };
+    return true;
 }
 
 void WarningForm::SetMessage(const std::wstring& text)

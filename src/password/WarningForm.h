@@ -8,33 +8,35 @@
 #include "ui/PictureButton.h"
 #include "ui/SkinnedWindow.h"
 
-class WarningForm final : public SkinnedWindow {
+class WarningForm final : public ui::SkinnedWindow {
 public:
     // Names the window for FindWindow; never shown.
     static constexpr const wchar_t* Title = L"Quen_WarningForm";
 
     // Opened over owner (the create-password dialog), at its DPI, which takes no input
     // meanwhile.
-    explicit WarningForm(HWND owner);
+    explicit WarningForm(ui::WindowRef owner);
+
+    [[nodiscard]] bool Create() override;
 
     // Another message than the table's: one that needs more lines takes them, down to
     // the buttons.
     void SetMessage(const std::wstring& text);
 
     // The caller decides which of these show before it opens the window.
-    Label& SecondMessage() noexcept { return m_secondMessage; }
-    Label& Message() noexcept { return m_message; }
-    PictureBox& Icon() noexcept { return m_icon; }
-    PictureButton& RetryButton() noexcept { return m_retry; }
-    PictureButton& CancelButton() noexcept { return m_cancel; }
+    ui::Label& SecondMessage() noexcept { return m_secondMessage; }
+    ui::Label& Message() noexcept { return m_message; }
+    ui::PictureBox& Icon() noexcept { return m_icon; }
+    ui::PictureButton& RetryButton() noexcept { return m_retry; }
+    ui::PictureButton& CancelButton() noexcept { return m_cancel; }
 
 private:
     void Retry();
     void GiveUp();
 
-    Label m_secondMessage;
-    Label m_message;
-    PictureBox m_icon;
-    PictureButton m_retry;
-    PictureButton m_cancel;
+    ui::Label m_secondMessage;
+    ui::Label m_message;
+    ui::PictureBox m_icon;
+    ui::PictureButton m_retry;
+    ui::PictureButton m_cancel;
 };

@@ -5,7 +5,8 @@ class AntiTheftDialogs {
 public:
     virtual ~AntiTheftDialogs() = default;
     virtual void CreatePassword() = 0;
-    // True once the right password was typed; false when the program is ending meanwhile
-    // (a quit request), with the input still locked.
+    // True when the armed period ends: the right password was typed, or no prompt could be
+    // made (then nothing was locked); false when the program is ending meanwhile (a quit
+    // request), with the input still locked.
     virtual bool VerifyPassword() = 0;
 };

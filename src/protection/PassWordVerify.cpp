@@ -38,25 +38,37 @@ std::vector<HMONITOR> Monitors()
 
 PassWordVerify::PassWordVerify(const SettingsStore& settings, const Clock& clock, UINT dpi)
     : SkinnedWindow({.title = Title, .closeButton = false, .draggable = false, .dpi = dpi}),
-      gRM2(*SelectUserLanguage().table),
-      label4(Panel().Handle(), {20, 70, 20 + 62, 70 + 62}, IDB_STATUS_ICONS, StatusIconCount, PadlockImage),
-      label3(Panel().Handle(), MessageBounds, Label::Body),
-      label6(Panel().Handle(), {CaptionLeft, PasswordRow, CaptionLeft + 1, PasswordRow + 1}, Label::Body),
-      textBox1(Panel().Handle(), BoxAt(PasswordBoxLeft(0)), MaxPasswordLength, true),
-      label5(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(270, 144)), m_clock(clock)
+      CheckPW2(settings.ReadUserPassword()), gRM2(*SelectUserLanguage().table),
+      label4(IDB_STATUS_ICONS, StatusIconCount, PadlockImage), label3(ui::Label::Body), label6(ui::Label::Body),
+      textBox1(MaxPasswordLength, true), label5(ui::PictureButton::Kind::Push), m_clock(clock)
 {
+    label5.Click = [this] { OKFunc(); };
+}
+
+bool PassWordVerify::Create()
+{
+    if (!SkinnedWindow::Create()) {
+        return false;
+    }
+    const HWND panel = Panel().Handle();
+    if (!label4.Create(panel, {20, 70, 20 + 62, 70 + 62}) || !label3.Create(panel, MessageBounds) ||
+        !label6.Create(panel, {CaptionLeft, PasswordRow, CaptionLeft + 1, PasswordRow + 1}) ||
+        !textBox1.Create(panel, BoxAt(PasswordBoxLeft(0))) ||
+        !label5.Create(panel, ui::PictureButton::PushBoundsAt(270, 144))) {
+        return false;
+    }
     label6.SetAutoSize(true);
     TitleLabel()->SetText(gRM2.GetString("NB_Prot"));
     label3.SetText(gRM2.GetString("Pwd_Verify"));
     label5.SetText(gRM2.GetString("OK"));
     label6.SetText(gRM2.GetString("Pwd"));
     AdaptLayout();
-    label5.Click = [this] { OKFunc(); };
+    if (!ShowBlockScreens()) {
+        return false;
+    }
 
     // Fails when another program holds Enter; then only the OK button confirms.
     RegisterHotKey(Handle(), HotKeyId, 0, VK_RETURN);
-    CheckPW2 = settings.ReadUserPassword();
-    ShowBlockScreens();
     eGF.LoadLockKeyDll2();
     eGF.LockCtrlAltDelKey(false);
     eGF.LockSwitchingKey(false);
@@ -65,10 +77,14 @@ PassWordVerify::PassWordVerify(const SettingsStore& settings, const Clock& clock
     eGF.SetBeepNow(0);
     PwdEnterd = 0;
     SetTimer(Handle(), timer1, PollInterval, nullptr);
+    return true;
 }
 
-// The window goes first: its procedure uses the controls and the blocking windows.
-PassWordVerify::~PassWordVerify() { DestroyWindow(Handle()); }
+void PassWordVerify::StopListening()
+{
+    KillTimer(Handle(), timer1);
+    UnregisterHotKey(Handle(), HotKeyId);
+}
 
 LRESULT PassWordVerify::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -101,14 +117,12 @@ LRESULT PassWordVerify::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DISPLAYCHANGE:
         // A monitor plugged in while armed must not show the desktop.
-        ShowBlockScreens();
+        // A blocking window that cannot be made leaves the old ones up: input stays locked
+        // and the prompt keeps the foreground.
+        static_cast<void>(ShowBlockScreens());
         if (IsWindowVisible(Handle())) {
             RaiseAboveOthers();
         }
-        break;
-    case WM_DESTROY:
-        KillTimer(Handle(), timer1);
-        UnregisterHotKey(Handle(), HotKeyId);
         break;
     default: break;
     }
@@ -127,7 +141,7 @@ void PassWordVerify::AdaptLayout()
 // as the current display mode, the others' as their monitor. The new ones come first, shown
 // without taking the activation, and only then do the old ones go: at no moment does a
 // monitor show the desktop.
-void PassWordVerify::ShowBlockScreens()
+bool PassWordVerify::ShowBlockScreens()
 {
     std::vector<std::unique_ptr<blockscreen>> screens;
     for (const HMONITOR monitor : Monitors()) {
@@ -142,8 +156,12 @@ void PassWordVerify::ShowBlockScreens()
                                  : SIZE{area.right - area.left, area.bottom - area.top};
         auto& screen = screens.emplace_back(std::make_unique<blockscreen>(area, picture));
         screen->Click = [this] { BringToFront(); };
+        if (!screen->Create()) {
+            return false;
+        }
     }
     BlkScreen.swap(screens);
+    return true;
 }
 
 void PassWordVerify::BringToFront()
@@ -201,7 +219,7 @@ void PassWordVerify::KeepInFront()
         // the user sees, and the prompt follows them there (a move that fails is tried
         // again at the next tick, on the same blocking windows).
         if (BlkScreen.empty() || !m_desktops.IsOnCurrentDesktop(BlkScreen.front()->Handle())) {
-            ShowBlockScreens();
+            static_cast<void>(ShowBlockScreens());
         }
         if (!BlkScreen.empty()) {
             static_cast<void>(m_desktops.MoveToDesktopOf(Handle(), BlkScreen.front()->Handle()));
@@ -263,8 +281,8 @@ void PassWordVerify::OKFunc()
     eGF.LockTaskbar(true);
     BlkScreen.clear();
     m_unlocked = true;
-    KillTimer(Handle(), timer1);
-    UnregisterHotKey(Handle(), HotKeyId);
+    // Before the modal loop ends: no poll may raise a prompt that is done.
+    StopListening();
     Close();
 }
 

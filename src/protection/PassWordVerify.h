@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-class PassWordVerify final : public SkinnedWindow {
+class PassWordVerify final : public ui::SkinnedWindow {
 public:
     // Names the window for FindWindow; never shown.
     static constexpr const wchar_t* Title = L"Quen_Halden_PassWordVerify";
@@ -46,11 +46,14 @@ public:
     static constexpr std::uint64_t FirstWaitMs = 1000;
     static constexpr std::uint64_t LongestWaitMs = 30000;
 
-    // Builds the prompt and, before it is shown, shows the blocking windows and locks
-    // the input. clock: what the waits after wrong entries are measured on. dpi 0: the
-    // DPI of the monitor it opens on.
+    // clock: what the waits after wrong entries are measured on. dpi 0: the DPI of the
+    // monitor it opens on.
     PassWordVerify(const SettingsStore& settings, const Clock& clock, UINT dpi = 0);
-    ~PassWordVerify();
+
+    // Makes the prompt and, before it is shown, shows the blocking windows and locks the
+    // input. False when the prompt or a blocking window could not be made: then nothing
+    // is locked.
+    [[nodiscard]] bool Create() override;
 
     // The password box's left edge in the panel for a password caption that many design
     // pixels wide: a wide translation pushes the box to its right.
@@ -62,11 +65,11 @@ public:
     // Whether the right password ended the prompt (not, for instance, a quit request).
     bool Unlocked() const noexcept { return m_unlocked; }
 
-    PictureBox& StatusIcon() noexcept { return label4; }
-    Label& Message() noexcept { return label3; }
-    Label& PasswordCaption() noexcept { return label6; }
-    TextBox& PasswordBox() noexcept { return textBox1; }
-    PictureButton& OkButton() noexcept { return label5; }
+    ui::PictureBox& StatusIcon() noexcept { return label4; }
+    ui::Label& Message() noexcept { return label3; }
+    ui::Label& PasswordCaption() noexcept { return label6; }
+    ui::TextBox& PasswordBox() noexcept { return textBox1; }
+    ui::PictureButton& OkButton() noexcept { return label5; }
     // One for each monitor, in the order the system lists them.
     const std::vector<std::unique_ptr<blockscreen>>& BlockScreens() const noexcept { return BlkScreen; }
     // Whether a wrong entry keeps the box and OK disabled now.
@@ -79,12 +82,16 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // The caption's width changes with the DPI, and the box's place with it.
     void DpiChanged() override { AdaptLayout(); }
+    // However the prompt ends, Enter is given back and the poll stops.
+    void Closing() override { StopListening(); }
 
 private:
     static constexpr UINT_PTR timer1 = 1;
 
     void AdaptLayout();
-    void ShowBlockScreens();
+    // False, with the blocking windows as they were, when one could not be made.
+    bool ShowBlockScreens();
+    void StopListening();
     void BringToFront();
     bool IsAboveOthers() const;
     void RaiseAboveOthers();
@@ -103,11 +110,11 @@ private:
     int SysBeepNow = 0;
     std::wstring CheckPW2;
     const StringTable& gRM2;
-    PictureBox label4;
-    Label label3;
-    Label label6;
-    TextBox textBox1;
-    PictureButton label5;
+    ui::PictureBox label4;
+    ui::Label label3;
+    ui::Label label6;
+    ui::TextBox textBox1;
+    ui::PictureButton label5;
     const Clock& m_clock;
     VirtualDesktops m_desktops;
     int m_wrongInARow = 0;

@@ -1,5 +1,6 @@
 #include "protection/blockscreen.h"
 
+#include "platform/Handles.h"
 #include "resource.h"
 #include "ui/Dpi.h"
 
@@ -12,34 +13,28 @@ constexpr COLORREF Background = RGB(3, 26, 26);
 constexpr WORD DisplayModeSize = 156;
 static_assert(sizeof(DEVMODEA) == DisplayModeSize);
 
-CustomWindow::Params WindowParams(const RECT& monitor) noexcept
+} // namespace
+
+blockscreen::blockscreen(const RECT& monitor, SIZE picture) noexcept
+    : m_monitor(monitor), m_pictureSize(picture), m_picture(IDB_BLOCK_SCREEN, ui::PictureBox::Fit::Stretch)
+{
+}
+
+bool blockscreen::Create()
 {
     // Positions are screen pixels, whatever the monitor's DPI: the window shows at 96 dpi,
     // so that its picture box is placed in pixels too. Topmost, so that another program's
     // window does not come up over it; maximised from the start, since showing it
     // maximised would take the activation from the prompt.
-    return {L"QuenBlockScreen",
-            0,
-            WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
-            WS_POPUP | WS_CLIPCHILDREN | WS_MAXIMIZE,
-            blockscreen::Title,
-            monitor,
-            nullptr,
-            nullptr,
-            nullptr,
-            DesignDpi};
-}
-
-} // namespace
-
-blockscreen::blockscreen(const RECT& monitor, SIZE picture)
-    : CustomWindow(WindowParams(monitor)), m_monitor(monitor),
-      m_picture(Handle(), {0, 0, picture.cx, picture.cy}, IDB_BLOCK_SCREEN, PictureBox::Fit::Stretch)
-{
+    if (!Window::Create({L"QuenBlockScreen", 0, WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+                         WS_POPUP | WS_CLIPCHILDREN | WS_MAXIMIZE, Title, m_monitor, nullptr, nullptr, nullptr,
+                         DesignDpi}) ||
+        !m_picture.Create(Handle(), {0, 0, m_pictureSize.cx, m_pictureSize.cy})) {
+        return false;
+    }
     ShowWindow(Handle(), SW_SHOWNA);
+    return true;
 }
-
-blockscreen::~blockscreen() { DestroyWindow(Handle()); }
 
 SIZE blockscreen::PrimaryPictureSize() noexcept
 {

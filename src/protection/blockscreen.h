@@ -11,22 +11,25 @@
 
 #include <functional>
 
-class blockscreen final : public CustomWindow {
+class blockscreen final : public ui::CustomWindow {
 public:
     static constexpr const wchar_t* Title = L"blockscreen";
     // The picture's size where the display mode cannot be read.
     static constexpr SIZE DesignPictureSize{1024, 768};
 
-    // Shown at once without activation, maximised over monitor (in screen pixels), with its
-    // picture stretched to picture pixels from the top-left corner.
-    blockscreen(const RECT& monitor, SIZE picture);
-    ~blockscreen();
+    // Over monitor (in screen pixels), with its picture stretched to picture pixels from
+    // the top-left corner.
+    blockscreen(const RECT& monitor, SIZE picture) noexcept;
+
+    // Makes the window and shows it at once without activation, maximised over its
+    // monitor; false when it could not be made.
+    [[nodiscard]] bool Create();
 
     // The size of the primary monitor's picture: the current display mode's, as the
     // display settings report it.
     static SIZE PrimaryPictureSize() noexcept;
 
-    PictureBox& Picture() noexcept { return m_picture; }
+    ui::PictureBox& Picture() noexcept { return m_picture; }
 
     // A press of a mouse button on the window.
     std::function<void()> Click;
@@ -38,5 +41,6 @@ protected:
 
 private:
     RECT m_monitor;
-    PictureBox m_picture;
+    SIZE m_pictureSize;
+    ui::PictureBox m_picture;
 };

@@ -3,6 +3,8 @@
 #include "resource.h"
 #include "version.h"
 
+namespace ui {
+
 namespace {
 
 constexpr Label::Style ProductNameStyle{
@@ -18,18 +20,29 @@ constexpr Label::Style RightsStyle{{SkinFontFace, 13, true}, RGB(0, 0, 0), std::
 } // namespace
 
 AboutWindow::AboutWindow()
-    : SkinnedWindow({.title = Title, .size = {457, 245}, .topmost = false, .titleBand = false}),
-      m_logo(Panel().Handle(), {42, 65, 42 + 64, 65 + 64}, IDB_LOGO),
-      m_productName(Panel().Handle(), {119, 96, 119 + 265, 96 + 23}, ProductNameStyle, L"Quen Tremorlink"),
-      m_versionLine(Panel().Handle(), VersionBounds, VersionStyle,
-                    L"Version " TREMORLINK_VERSION_TEXT ", " TREMORLINK_COPYRIGHT),
-      m_rightsLine(Panel().Handle(), RightsBounds, RightsStyle, L"All rights reserved."),
-      m_ok(Panel().Handle(), PictureButton::Kind::Push, PictureButton::PushBoundsAt(327, 184), L"OK")
+    : SkinnedWindow({.title = Title, .size = {457, 245}, .topmost = false, .titleBand = false}), m_logo(IDB_LOGO),
+      m_productName(ProductNameStyle), m_versionLine(VersionStyle), m_rightsLine(RightsStyle),
+      m_ok(PictureButton::Kind::Push)
 {
-    // The banner is the panel's own picture, so that the logo's transparent corners show
-    // it where the two overlap.
-    Panel().SetPicture(IDB_ABOUT_BANNER);
     m_ok.Click = [this] { Close(); };
 }
 
-bool AboutWindow::IsOpenAnywhere() noexcept { return FindWindowA(nullptr, "QUEN_Tremorlink_AboutWindow") != nullptr; }
+bool AboutWindow::Create()
+{
+    if (!SkinnedWindow::Create()) {
+        return false;
+    }
+    // The banner is the panel's own picture, so that the logo's transparent corners show
+    // it where the two overlap.
+    Panel().SetPicture(IDB_ABOUT_BANNER);
+    const HWND panel = Panel().Handle();
+    return m_logo.Create(panel, {42, 65, 42 + 64, 65 + 64}) &&
+           m_productName.Create(panel, {119, 96, 119 + 265, 96 + 23}, L"Quen Tremorlink") &&
+           m_versionLine.Create(panel, VersionBounds, L"Version " TREMORLINK_VERSION_TEXT ", " TREMORLINK_COPYRIGHT) &&
+           m_rightsLine.Create(panel, RightsBounds, L"All rights reserved.") &&
+           m_ok.Create(panel, PictureButton::PushBoundsAt(327, 184), L"OK");
+}
+
+bool AboutWindow::IsOpenAnywhere() noexcept { return static_cast<bool>(WindowRef::Find(nullptr, Title)); }
+
+} // namespace ui

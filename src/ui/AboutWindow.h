@@ -7,6 +7,8 @@
 #include "ui/PictureButton.h"
 #include "ui/SkinnedWindow.h"
 
+namespace ui {
+
 class AboutWindow final : public SkinnedWindow {
 public:
     // Names the window for FindWindow; never shown.
@@ -14,8 +16,9 @@ public:
 
     AboutWindow();
 
-    // Whether an about window is open, this process's or another's: the name is looked
-    // up without regard to case.
+    [[nodiscard]] bool Create() override;
+
+    // Whether an about window is open, this process's or another's.
     static bool IsOpenAnywhere() noexcept;
 
     const Label& ProductName() const noexcept { return m_productName; }
@@ -30,3 +33,5 @@ private:
     Label m_rightsLine;
     PictureButton m_ok;
 };
+
+} // namespace ui

@@ -1,10 +1,11 @@
 #include "ui/ContentPanel.h"
 
-ContentPanel::ContentPanel(HWND parent, const RECT& bounds) noexcept
-    : CustomWindow({L"QuenContentPanel", 0, WS_EX_CONTROLPARENT | WS_EX_NOPARENTNOTIFY,
-                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, L"", ScaledIn(parent, bounds), parent})
+namespace ui {
+
+bool ContentPanel::Create(HWND parent, const RECT& bounds) noexcept
 {
-    Adopt(bounds, DpiOf(parent));
+    return Window::Create({L"QuenContentPanel", 0, WS_EX_CONTROLPARENT | WS_EX_NOPARENTNOTIFY,
+                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, L"", bounds, parent});
 }
 
 void ContentPanel::SetPicture(int bitmapId)
@@ -30,3 +31,5 @@ void ContentPanel::Paint(HDC dc, const RECT& client)
         m_picture->Draw(dc, 0, 0, 0);
     }
 }
+
+} // namespace ui

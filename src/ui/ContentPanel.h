@@ -8,9 +8,13 @@
 
 #include <optional>
 
+namespace ui {
+
 class ContentPanel final : public CustomWindow {
 public:
-    ContentPanel(HWND parent, const RECT& bounds) noexcept;
+    ContentPanel() = default;
+
+    [[nodiscard]] bool Create(HWND parent, const RECT& bounds) noexcept;
 
     void SetPicture(int bitmapId);
 
@@ -23,3 +27,5 @@ private:
     int m_pictureId = 0;
     std::optional<ImageStrip> m_picture;
 };
+
+} // namespace ui

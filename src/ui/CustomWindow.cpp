@@ -1,39 +1,8 @@
 #include "ui/CustomWindow.h"
 
-namespace {
+#include "platform/Handles.h"
 
-HINSTANCE ModuleInstance() noexcept { return GetModuleHandleW(nullptr); }
-
-} // namespace
-
-CustomWindow::CustomWindow(const Params& params) noexcept
-{
-    WNDCLASSEXW windowClass{};
-    if (!GetClassInfoExW(ModuleInstance(), params.className, &windowClass)) {
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = params.classStyle;
-        windowClass.lpfnWndProc = &CustomWindow::StaticWndProc;
-        windowClass.hInstance = ModuleInstance();
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hIcon = params.icon;
-        windowClass.hIconSm = params.smallIcon;
-        windowClass.lpszClassName = params.className;
-        RegisterClassExW(&windowClass);
-    }
-    // The handle is taken at WM_NCCREATE, so that the messages of the creation itself
-    // already find it.
-    const RECT& bounds = params.bounds;
-    CreateWindowExW(params.exStyle, params.className, params.title, params.style, bounds.left, bounds.top,
-                    bounds.right - bounds.left, bounds.bottom - bounds.top, params.parent, nullptr, ModuleInstance(),
-                    this);
-    if (params.dpi != 0 && Handle() != nullptr) {
-        SetTopLevelDpi(params.dpi);
-    }
-}
-
-// Destroyed here rather than by the handle's owner: the messages of the destruction must
-// still find a bound object, which from here on handles them by default.
-CustomWindow::~CustomWindow() { m_window.reset(); }
+namespace ui {
 
 LRESULT CustomWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -52,7 +21,7 @@ LRESULT CustomWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         Paint(reinterpret_cast<HDC>(wParam), client);
         return 0;
     }
-    default: return DefWindowProcW(Handle(), message, wParam, lParam);
+    default: return Window::WndProc(message, wParam, lParam);
     }
 }
 
@@ -92,22 +61,4 @@ void CustomWindow::PaintDirectly()
     Paint(paint.get(), client);
 }
 
-LRESULT CALLBACK CustomWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CustomWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->m_window.reset(window);
-    }
-    auto* self = reinterpret_cast<CustomWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->Forget();
-        self->m_window.release();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->WndProc(message, wParam, lParam);
-}
+} // namespace ui

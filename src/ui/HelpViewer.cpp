@@ -1,5 +1,7 @@
 #include "ui/HelpViewer.h"
 
+#include "ui/Window.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -18,7 +20,8 @@ std::string FileOf(int languageId)
 
 void HelpViewer::Show(int languageId)
 {
-    if (const HWND viewer = FindWindowA(WindowClass, WindowTitle)) {
+    // The system's viewer: brought forward, never closed by us.
+    if (const HWND viewer = ui::WindowRef::Find(WindowClass, WindowTitle).Handle()) {
         if (IsIconic(viewer)) {
             ShowWindow(viewer, SW_SHOWNORMAL);
         }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace ui {
+
 namespace {
 
 // The advance of each character of a one-line text in the DC's font; none if it cannot
@@ -26,12 +28,13 @@ std::vector<int> Advances(HDC dc, const std::wstring& text)
 
 } // namespace
 
-Label::Label(HWND parent, const RECT& bounds, const Style& style, const std::wstring& text)
-    : CustomWindow({L"QuenLabel", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(),
-                    ScaledIn(parent, bounds), parent}),
-      m_style(style), m_font(CreatePixelFont(style.font, DpiOf(parent)))
+bool Label::Create(HWND parent, const RECT& bounds, const std::wstring& text)
 {
-    Adopt(bounds, DpiOf(parent));
+    if (!Window::Create({L"QuenLabel", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(), bounds, parent})) {
+        return false;
+    }
+    m_font = CreatePixelFont(m_style.font, Dpi());
+    return true;
 }
 
 void Label::ApplyDpi(UINT dpi)
@@ -154,3 +157,5 @@ void Label::Paint(HDC dc, const RECT& client)
     RECT area = client;
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, m_style.format | DT_NOPREFIX);
 }
+
+} // namespace ui

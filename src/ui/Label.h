@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+namespace ui {
+
 class Label final : public CustomWindow {
 public:
     struct Style {
@@ -25,7 +27,10 @@ public:
     static constexpr Style Title{
         {SkinFontFace, 16, true}, RGB(255, 255, 255), RGB(0, 80, 70), DT_LEFT | DT_VCENTER | DT_SINGLELINE};
 
-    Label(HWND parent, const RECT& bounds, const Style& style, const std::wstring& text = {});
+    explicit Label(const Style& style) noexcept : m_style(style) {}
+
+    // The label at bounds, in design pixels of parent, in a font at the parent's DPI.
+    [[nodiscard]] bool Create(HWND parent, const RECT& bounds, const std::wstring& text = {});
 
     void SetText(const std::wstring& text);
 
@@ -61,3 +66,5 @@ private:
     bool m_autoSize = false;
     LONG m_growRight = 0;
 };
+
+} // namespace ui

@@ -1,20 +1,14 @@
 #include "ui/PictureBox.h"
 
-PictureBox::PictureBox(HWND parent, const RECT& bounds, int bitmapId, int imageCount, int imageIndex)
-    : CustomWindow(
-          {L"QuenPictureBox", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, L"", ScaledIn(parent, bounds), parent}),
-      m_bitmapId(bitmapId), m_imageCount(imageCount), m_fit(Fit::Centre), m_images(bitmapId, imageCount, DpiOf(parent)),
-      m_imageIndex(imageIndex)
-{
-    Adopt(bounds, DpiOf(parent));
-}
+namespace ui {
 
-PictureBox::PictureBox(HWND parent, const RECT& bounds, int bitmapId, Fit fit)
-    : CustomWindow(
-          {L"QuenPictureBox", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, L"", ScaledIn(parent, bounds), parent}),
-      m_bitmapId(bitmapId), m_imageCount(1), m_fit(fit), m_images(ImagesAt(DpiOf(parent))), m_imageIndex(0)
+bool PictureBox::Create(HWND parent, const RECT& bounds)
 {
-    Adopt(bounds, DpiOf(parent));
+    if (!Window::Create({L"QuenPictureBox", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, L"", bounds, parent})) {
+        return false;
+    }
+    m_images.emplace(ImagesAt(Dpi()));
+    return true;
 }
 
 ImageStrip PictureBox::ImagesAt(UINT dpi) const noexcept
@@ -30,7 +24,7 @@ ImageStrip PictureBox::ImagesAt(UINT dpi) const noexcept
 void PictureBox::ApplyDpi(UINT dpi)
 {
     CustomWindow::ApplyDpi(dpi);
-    m_images = ImagesAt(dpi);
+    m_images.emplace(ImagesAt(dpi));
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -42,11 +36,16 @@ void PictureBox::SetImageIndex(int index)
 
 void PictureBox::Paint(HDC dc, const RECT& client)
 {
-    if (m_fit == Fit::Stretch) {
-        m_images.Stretch(dc, client);
+    if (!m_images) {
         return;
     }
-    const SIZE size = m_images.ImageSize();
+    if (m_fit == Fit::Stretch) {
+        m_images->Stretch(dc, client);
+        return;
+    }
+    const SIZE size = m_images->ImageSize();
     PaintParentBackground(dc);
-    m_images.Draw(dc, m_imageIndex, (client.right - size.cx) / 2, (client.bottom - size.cy) / 2);
+    m_images->Draw(dc, m_imageIndex, (client.right - size.cx) / 2, (client.bottom - size.cy) / 2);
 }
+
+} // namespace ui

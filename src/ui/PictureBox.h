@@ -5,6 +5,10 @@
 #include "ui/CustomWindow.h"
 #include "ui/ImageStrip.h"
 
+#include <optional>
+
+namespace ui {
+
 class PictureBox final : public CustomWindow {
 public:
     enum class Fit {
@@ -12,8 +16,15 @@ public:
         Stretch, // the picture made as large as the control, whatever its shape
     };
 
-    PictureBox(HWND parent, const RECT& bounds, int bitmapId, int imageCount = 1, int imageIndex = 0);
-    PictureBox(HWND parent, const RECT& bounds, int bitmapId, Fit fit);
+    explicit PictureBox(int bitmapId, int imageCount = 1, int imageIndex = 0) noexcept
+        : m_bitmapId(bitmapId), m_imageCount(imageCount), m_fit(Fit::Centre), m_imageIndex(imageIndex)
+    {
+    }
+    PictureBox(int bitmapId, Fit fit) noexcept : m_bitmapId(bitmapId), m_imageCount(1), m_fit(fit), m_imageIndex(0) {}
+
+    // The control at bounds, in design pixels of parent, with its pictures at the
+    // parent's DPI.
+    [[nodiscard]] bool Create(HWND parent, const RECT& bounds);
 
     int ImageIndex() const noexcept { return m_imageIndex; }
     void SetImageIndex(int index);
@@ -30,6 +41,8 @@ private:
     int m_bitmapId;
     int m_imageCount;
     Fit m_fit;
-    ImageStrip m_images;
+    std::optional<ImageStrip> m_images;
     int m_imageIndex;
 };
+
+} // namespace ui

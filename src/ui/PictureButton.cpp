@@ -5,6 +5,8 @@
 
 #include <windowsx.h>
 
+namespace ui {
+
 namespace {
 
 constexpr TextFont PushFont{SkinFontFace, 14, true};
@@ -14,13 +16,20 @@ POINT PointOf(LPARAM lParam) noexcept { return {GET_X_LPARAM(lParam), GET_Y_LPAR
 
 } // namespace
 
-PictureButton::PictureButton(HWND parent, Kind kind, const RECT& bounds, const std::wstring& text)
-    : CustomWindow({L"QuenPictureButton", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(),
-                    ScaledIn(parent, bounds), parent}),
-      m_kind(kind), m_states(kind == Kind::Push ? States{2, 1, 3} : States{1, 0, 2}),
-      m_images(ImagesOf(kind, DpiOf(parent))), m_font(FontOf(kind, DpiOf(parent))), m_imageIndex(m_states.normal)
+PictureButton::PictureButton(Kind kind) noexcept
+    : m_kind(kind), m_states(kind == Kind::Push ? States{2, 1, 3} : States{1, 0, 2}), m_imageIndex(m_states.normal)
 {
-    Adopt(bounds, DpiOf(parent));
+}
+
+bool PictureButton::Create(HWND parent, const RECT& bounds, const std::wstring& text)
+{
+    if (!Window::Create(
+            {L"QuenPictureButton", 0, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, text.c_str(), bounds, parent})) {
+        return false;
+    }
+    m_images.emplace(ImagesOf(m_kind, Dpi()));
+    m_font = FontOf(m_kind, Dpi());
+    return true;
 }
 
 ImageStrip PictureButton::ImagesOf(Kind kind, UINT dpi) noexcept
@@ -35,7 +44,7 @@ tl::unique_hfont PictureButton::FontOf(Kind kind, UINT dpi) noexcept
 
 void PictureButton::ApplyDpi(UINT dpi)
 {
-    m_images = ImagesOf(m_kind, dpi);
+    m_images.emplace(ImagesOf(m_kind, dpi));
     m_font = FontOf(m_kind, dpi);
     CustomWindow::ApplyDpi(dpi);
     InvalidateRect(Handle(), nullptr, FALSE);
@@ -168,8 +177,11 @@ bool PictureButton::Contains(POINT point) const noexcept
 void PictureButton::Paint(HDC dc, const RECT& client)
 {
     PaintParentBackground(dc);
-    const SIZE size = m_images.ImageSize();
-    m_images.Draw(dc, m_imageIndex, (client.right - size.cx) / 2, (client.bottom - size.cy) / 2);
+    if (!m_images) {
+        return;
+    }
+    const SIZE size = m_images->ImageSize();
+    m_images->Draw(dc, m_imageIndex, (client.right - size.cx) / 2, (client.bottom - size.cy) / 2);
     if (!m_font) {
         return;
     }
@@ -181,3 +193,5 @@ void PictureButton::Paint(HDC dc, const RECT& client)
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
+
+} // namespace ui

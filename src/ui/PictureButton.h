@@ -11,7 +11,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+
+namespace ui {
 
 class PictureButton final : public CustomWindow {
 public:
@@ -28,7 +31,11 @@ public:
         return {left, top, left + PushSize.cx, top + PushSize.cy};
     }
 
-    PictureButton(HWND parent, Kind kind, const RECT& bounds, const std::wstring& text = {});
+    explicit PictureButton(Kind kind) noexcept;
+
+    // The button at bounds, in design pixels of parent, with its images at the parent's
+    // DPI.
+    [[nodiscard]] bool Create(HWND parent, const RECT& bounds, const std::wstring& text = {});
 
     // May close the window, and with it destroy this button.
     std::function<void()> Click;
@@ -62,9 +69,11 @@ private:
 
     Kind m_kind;
     States m_states;
-    ImageStrip m_images;
+    std::optional<ImageStrip> m_images;
     tl::unique_hfont m_font;
     int m_imageIndex;
     bool m_over = false;
     bool m_pressed = false;
 };
+
+} // namespace ui

@@ -3,6 +3,8 @@
 #include "resource.h"
 #include "ui/Dpi.h"
 
+namespace ui {
+
 namespace {
 
 // Centred on the work area of the primary screen, like a form that starts in the centre.
@@ -23,25 +25,7 @@ UINT OpeningDpi(const SkinnedWindow::Options& options) noexcept
     if (options.dpi != 0) {
         return options.dpi;
     }
-    return options.owner != nullptr ? Window::DpiOf(options.owner) : DpiOfPrimaryMonitor();
-}
-
-CustomWindow::Params WindowParams(const SkinnedWindow::Options& options) noexcept
-{
-    // A tool window has no taskbar button; no caption, border, or minimise and maximise
-    // boxes. CS_DROPSHADOW sets the borderless window off from what lies below.
-    const UINT dpi = OpeningDpi(options);
-    const DWORD exStyle = WS_EX_TOOLWINDOW | (options.topmost ? WS_EX_TOPMOST : 0);
-    return {L"QuenSkinnedWindow",
-            CS_DROPSHADOW,
-            exStyle,
-            WS_POPUP | WS_CLIPCHILDREN,
-            options.title,
-            CentredOnScreen(SkinnedWindow::FrameAt(options.size, dpi).size),
-            options.owner,
-            nullptr,
-            nullptr,
-            dpi};
+    return options.owner ? Window::DpiOf(options.owner.Handle()) : DpiOfPrimaryMonitor();
 }
 
 // The panel's design bounds; the frame places it exactly.
@@ -89,27 +73,51 @@ SkinnedWindow::Pieces SkinnedWindow::PiecesAt(UINT dpi) noexcept
             ImageStrip(IDB_CORNER_RIGHT, 1, dpi)};
 }
 
-SkinnedWindow::SkinnedWindow(const Options& options)
-    : CustomWindow(WindowParams(options)), m_size(options.size), m_draggable(options.draggable),
-      m_pieces(PiecesAt(Dpi())), m_panel(Handle(), PanelBounds(options.size)), m_owner(options.owner)
+SkinnedWindow::SkinnedWindow(const Options& options) : m_options(options)
 {
     if (options.closeButton) {
-        m_closeButton.emplace(Handle(), PictureButton::Kind::Close, CloseButtonBounds(options.size));
+        m_closeButton.emplace(PictureButton::Kind::Close);
         m_closeButton->Click = [this] { Close(); };
     }
     if (options.titleBand) {
+        m_title.emplace(Label::Title);
+    }
+}
+
+bool SkinnedWindow::Create()
+{
+    // A tool window has no taskbar button; no caption, border, or minimise and maximise
+    // boxes. CS_DROPSHADOW sets the borderless window off from what lies below.
+    const UINT dpi = OpeningDpi(m_options);
+    const DWORD exStyle = WS_EX_TOOLWINDOW | (m_options.topmost ? WS_EX_TOPMOST : 0);
+    if (!Window::Create({L"QuenSkinnedWindow", CS_DROPSHADOW, exStyle, WS_POPUP | WS_CLIPCHILDREN, m_options.title,
+                         CentredOnScreen(FrameAt(m_options.size, dpi).size), m_options.owner.Handle(), nullptr, nullptr,
+                         dpi})) {
+        return false;
+    }
+    m_pieces.emplace(PiecesAt(dpi));
+    if (!m_panel.Create(Handle(), PanelBounds(m_options.size))) {
+        return false;
+    }
+    if (m_closeButton && !m_closeButton->Create(Handle(), CloseButtonBounds(m_options.size))) {
+        return false;
+    }
+    if (m_title) {
         m_panel.SetPicture(IDB_TITLE_BANNER);
-        m_title.emplace(m_panel.Handle(), TitleBounds, Label::Title);
+        if (!m_title->Create(m_panel.Handle(), TitleBounds)) {
+            return false;
+        }
         // A longer translated title takes the banner's room, short of the panel's edge.
-        m_title->SetGrowRight(options.size.cx - 2 * FrameWidth - TitleBounds.left);
+        m_title->SetGrowRight(m_options.size.cx - 2 * FrameWidth - TitleBounds.left);
     }
     PlaceFrame();
+    return true;
 }
 
 void SkinnedWindow::ApplyDpi(UINT dpi)
 {
     const RECT before = Bounds();
-    const SIZE size = FrameAt(m_size, dpi).size;
+    const SIZE size = FrameAt(m_options.size, dpi).size;
     const LONG left = (before.left + before.right - size.cx) / 2;
     const LONG top = (before.top + before.bottom - size.cy) / 2;
     TakeUpDpi(dpi, {left, top, left + size.cx, top + size.cy});
@@ -118,7 +126,7 @@ void SkinnedWindow::ApplyDpi(UINT dpi)
 void SkinnedWindow::TakeUpDpi(UINT dpi, const RECT& bounds)
 {
     SetTopLevelDpi(dpi);
-    m_pieces = PiecesAt(dpi);
+    m_pieces.emplace(PiecesAt(dpi));
     EnumChildWindows(Handle(), &ApplyDpiToControl, static_cast<LPARAM>(dpi));
     PlaceFrame();
     DpiChanged();
@@ -129,7 +137,7 @@ void SkinnedWindow::TakeUpDpi(UINT dpi, const RECT& bounds)
 
 void SkinnedWindow::PlaceFrame() noexcept
 {
-    const Frame frame = FrameAt(m_size, Dpi());
+    const Frame frame = FrameAt(m_options.size, Dpi());
     const auto place = [](HWND window, const RECT& bounds) {
         SetWindowPos(window, nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -152,8 +160,9 @@ void SkinnedWindow::Show()
 void SkinnedWindow::ShowModal()
 {
     m_modal = true;
-    if (m_owner != nullptr) {
-        EnableWindow(m_owner, FALSE);
+    const HWND owner = m_options.owner.Handle();
+    if (owner != nullptr) {
+        EnableWindow(owner, FALSE);
     }
     Show();
     MSG message{};
@@ -176,10 +185,10 @@ void SkinnedWindow::ShowModal()
     m_modal = false;
     // Enabled again while this window still exists, so that Windows hands the activation
     // back to the owner instead of to some other program.
-    if (m_owner != nullptr) {
-        EnableWindow(m_owner, TRUE);
+    if (owner != nullptr) {
+        EnableWindow(owner, TRUE);
     }
-    m_window.reset();
+    End();
 }
 
 void SkinnedWindow::Close()
@@ -187,7 +196,15 @@ void SkinnedWindow::Close()
     if (m_modal) {
         m_modal = false;
     } else {
-        m_window.reset();
+        End();
+    }
+}
+
+void SkinnedWindow::End()
+{
+    if (IsOpen()) {
+        Closing();
+        Destroy();
     }
 }
 
@@ -197,18 +214,18 @@ LRESULT SkinnedWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCHITTEST:
         // Everything not covered by a control, that is the caption strip and the frame,
         // acts as a caption: dragging it moves the window.
-        if (m_draggable) {
+        if (m_options.draggable) {
             return HTCAPTION;
         }
         break;
     case WM_NCLBUTTONDBLCLK:
         // Would maximise or restore the window.
-        if (m_draggable) {
+        if (m_options.draggable) {
             return 0;
         }
         break;
     case WM_GETMINMAXINFO: {
-        const SIZE size = FrameAt(m_size, Dpi()).size;
+        const SIZE size = FrameAt(m_options.size, Dpi()).size;
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
         limits->ptMaxSize = {size.cx, size.cy};
         limits->ptMaxTrackSize = {size.cx, size.cy};
@@ -229,16 +246,21 @@ void SkinnedWindow::Paint(HDC dc, const RECT& client)
 {
     const LONG width = client.right;
     const LONG height = client.bottom;
-    const Frame frame = FrameAt(m_size, Dpi());
+    if (!m_pieces) {
+        return;
+    }
+    const Frame frame = FrameAt(m_options.size, Dpi());
     const LONG edge = frame.frameWidth;
     const LONG caption = frame.captionHeight;
     // The caption is the window's background: what the panel and the edges leave of it
     // is its top strip.
-    m_pieces.caption.Tile(dc, {0, 0, width - edge, caption});
-    m_pieces.captionEnd.Tile(dc, {width - edge, 0, width, caption});
-    m_pieces.edgeLeft.Tile(dc, {0, caption, edge, height - edge});
-    m_pieces.edgeRight.Tile(dc, {width - edge, caption, width, height - edge});
-    m_pieces.edgeBottom.Tile(dc, {edge, height - edge, width - edge, height});
-    m_pieces.cornerLeft.Tile(dc, {0, height - edge, edge, height});
-    m_pieces.cornerRight.Tile(dc, {width - edge, height - edge, width, height});
+    m_pieces->caption.Tile(dc, {0, 0, width - edge, caption});
+    m_pieces->captionEnd.Tile(dc, {width - edge, 0, width, caption});
+    m_pieces->edgeLeft.Tile(dc, {0, caption, edge, height - edge});
+    m_pieces->edgeRight.Tile(dc, {width - edge, caption, width, height - edge});
+    m_pieces->edgeBottom.Tile(dc, {edge, height - edge, width - edge, height});
+    m_pieces->cornerLeft.Tile(dc, {0, height - edge, edge, height});
+    m_pieces->cornerRight.Tile(dc, {width - edge, height - edge, width, height});
 }
+
+} // namespace ui

@@ -9,6 +9,9 @@
 // Every position, size and font size is a design value at 96 dpi, scaled by the DPI of
 // the monitor the window opens on and again when it is moved to a monitor of another DPI;
 // the window never changes its size otherwise.
+//
+// A window is made by Create, hidden; a derived window's Create makes the frame first
+// (SkinnedWindow::Create), then its own controls, and fails when any of them fails.
 #include "ui/ContentPanel.h"
 #include "ui/CustomWindow.h"
 #include "ui/ImageStrip.h"
@@ -18,6 +21,8 @@
 #include <windows.h>
 
 #include <optional>
+
+namespace ui {
 
 class SkinnedWindow : public CustomWindow {
 public:
@@ -30,7 +35,7 @@ public:
         bool titleBand = true; // banner and title label at the top of the panel
         // A window opened over another of ours: it stays above its owner, and the owner
         // takes no input while this one is shown modally.
-        HWND owner = nullptr;
+        WindowRef owner = {};
         // 0: the DPI of the monitor the window opens on.
         UINT dpi = 0;
     };
@@ -52,13 +57,19 @@ public:
     // In the panel.
     static constexpr RECT TitleBounds{17, 13, 17 + 224, 13 + 23};
 
+    // Makes the window, hidden, centred on the screen, with its frame, panel, close button
+    // and title band; a derived window adds its controls. False when any part could not
+    // be made: the object then shows nothing.
+    [[nodiscard]] virtual bool Create();
+
     // Shows the window, centred on the screen as it was built, without waiting.
     void Show();
     // Shows the window and returns once it has closed. Meanwhile its own message loop
     // serves every window of this thread but the owner, which is disabled; a quit
     // request ends it and is passed on.
     void ShowModal();
-    // Ends the window: a modal one returns from ShowModal, any other is destroyed.
+    // Ends the window: a modal one returns from ShowModal, any other is destroyed. Either
+    // way Closing comes first.
     void Close();
     bool IsOpen() const noexcept { return Handle() != nullptr; }
 
@@ -78,6 +89,10 @@ protected:
     // Handles the caption (when draggable), the size limit, closing and painting.
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& client) override;
+    // Called once, before Close or the end of ShowModal destroys the window, while the
+    // window and the whole object are there: what the window started ends here. (A window
+    // destroyed with its object takes its timers and hot keys along; the system frees them.)
+    virtual void Closing() {}
     // After the controls have taken up a new DPI: a window whose layout depends on
     // measured texts lays them out again.
     virtual void DpiChanged() {}
@@ -93,16 +108,18 @@ private:
         ImageStrip cornerRight;
     };
     static Pieces PiecesAt(UINT dpi) noexcept;
+    // Closing, then the window destroyed.
+    void End();
     // The window and its controls at dpi, the window placed at bounds.
     void TakeUpDpi(UINT dpi, const RECT& bounds);
     void PlaceFrame() noexcept;
 
-    SIZE m_size;
-    bool m_draggable;
-    Pieces m_pieces;
+    Options m_options;
+    std::optional<Pieces> m_pieces;
     ContentPanel m_panel;
     std::optional<PictureButton> m_closeButton;
     std::optional<Label> m_title;
-    HWND m_owner;
     bool m_modal = false;
 };
+
+} // namespace ui

@@ -1,26 +1,28 @@
 #include "ui/TextBox.h"
 
-TextBox::TextBox(HWND parent, const RECT& bounds, int maxLength, bool password)
-    : Window(CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"EDIT", L"",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL |
-                                 (password ? ES_PASSWORD : 0),
-                             0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr))
+namespace ui {
+
+bool TextBox::Create(HWND parent, const RECT& bounds)
 {
-    Adopt(bounds, DpiOf(parent));
+    const DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | (m_password ? ES_PASSWORD : 0);
+    if (!Window::Create({.className = L"EDIT",
+                         .classStyle = 0,
+                         .exStyle = WS_EX_NOPARENTNOTIFY,
+                         .style = style,
+                         .text = L"",
+                         .bounds = bounds,
+                         .parent = parent,
+                         .systemClass = true})) {
+        return false;
+    }
     ApplyDpi(Dpi());
-    SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(maxLength), 0);
-    if (password) {
+    SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(m_maxLength), 0);
+    if (m_password) {
         // The system's own password character depends on its version and visual style.
         SendMessageW(Handle(), EM_SETPASSWORDCHAR, L'*', 0);
     }
-}
-
-// The box goes with its parent window, and nothing tells this object when: it must not
-// destroy a handle that may by then belong to another window.
-TextBox::~TextBox()
-{
-    Forget();
-    m_window.release();
+    return true;
 }
 
 void TextBox::ApplyDpi(UINT dpi)
@@ -31,3 +33,5 @@ void TextBox::ApplyDpi(UINT dpi)
 }
 
 void TextBox::SetText(const std::wstring& text) noexcept { SetWindowTextW(Handle(), text.c_str()); }
+
+} // namespace ui

@@ -19,6 +19,8 @@
 
 namespace {
 
+using ui::AboutWindow;
+
 class Form1Test : public ::testing::Test {
 protected:
     testsupport::TestSettingsKey settingsKey;
@@ -32,6 +34,7 @@ protected:
 TEST_F(Form1Test, IsAHiddenTopLevelWindowFoundByItsTitle)
 {
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     const HWND window = form.Handle();
     ASSERT_NE(nullptr, window);
 
@@ -66,6 +69,7 @@ TEST_F(Form1Test, StartSubscribesAndResetsTheSharedFlags)
     halden.SetMsgIndex(2);
 
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
 
     EXPECT_TRUE(provider.Subscribed());
     EXPECT_EQ(0, halden.GetBeepNow());
@@ -77,6 +81,7 @@ TEST_F(Form1Test, StartSubscribesAndResetsTheSharedFlags)
 TEST_F(Form1Test, MovementReportedByTheProviderSetsBeepNow)
 {
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     HaldenFunc halden;
 
     // A shock is not a movement.
@@ -97,6 +102,7 @@ TEST_F(Form1Test, MovementReportedByTheProviderSetsBeepNow)
 TEST_F(Form1Test, WholeWindowIsCaptionAndADoubleClickChangesNothing)
 {
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     const HWND window = form.Handle();
 
     RECT before{};
@@ -115,6 +121,7 @@ TEST_F(Form1Test, WholeWindowIsCaptionAndADoubleClickChangesNothing)
 TEST_F(Form1Test, CloseUnsubscribesDestroysTheWindowAndEndsTheLoop)
 {
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     const HWND window = form.Handle();
 
     SendMessageW(window, WM_CLOSE, 0, 0);
@@ -190,6 +197,7 @@ TEST_F(Form1Test, TrayMenuStatesAreComputedAtEachClick)
 {
     ASSERT_TRUE(settingsKey.Store().Write(Setting::HddProtectionEnabled, 1));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     HaldenFunc halden;
 
     ClickTrayIcon(form, WM_RBUTTONUP);
@@ -219,6 +227,7 @@ TEST_F(Form1Test, AFailedSwitchFromTheMenuKeepsTheRequestedState)
 {
     ASSERT_TRUE(settingsKey.Store().Write(Setting::HddProtectionEnabled, 1));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     ClickTrayIcon(form, WM_RBUTTONUP);
     ASSERT_TRUE(observed.hddItem & MF_CHECKED);
 
@@ -236,6 +245,7 @@ TEST_F(Form1Test, StartAppliesTheStoredSettingAndExitUnsubscribesAndCloses)
 {
     ASSERT_TRUE(settingsKey.Store().Write(Setting::HddProtectionEnabled, 0));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     ASSERT_FALSE(provider.Calls().empty());
     EXPECT_EQ(L"SetHDDProtection", provider.Calls().front().method);
     EXPECT_EQ(0, provider.Calls().front().value);
@@ -278,6 +288,7 @@ TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
     ASSERT_TRUE(SetDllDirectoryW(testsupport::WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
     ASSERT_TRUE(settingsKey.Store().WriteUserPassword(HaldenFunc().GetHashCode(L"abcd")));
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     Observed whileArmed;
     LRESULT endSessionWhileArmed = TRUE;
     Script script({{WaitFor([] {
@@ -316,8 +327,7 @@ TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
 }
 
 // Closing the window, or a Form1 that goes out of scope with its window (a loop that ended
-// on a quit request), ends a running reaction's shock state and tells the loop to end;
-// the destruction runs on the whole object.
+// on a quit request), ends a running reaction's shock state and tells the loop to end.
 TEST_F(Form1Test, EndingDuringAShockLeavesTheDriveWithoutAShock)
 {
     for (const bool destroyed : {false, true}) {
@@ -325,6 +335,7 @@ TEST_F(Form1Test, EndingDuringAShockLeavesTheDriveWithoutAShock)
         shockState.sent.clear();
         {
             Form1 form(wmi, settingsKey.Store(), shockState, power);
+            ASSERT_TRUE(form.Create());
             SendMessageW(form.Handle(), WM_TL_SHOCK, 0, 0);
             ASSERT_EQ(std::vector<int>{1}, shockState.sent);
             if (!destroyed) {
@@ -342,6 +353,7 @@ TEST_F(Form1Test, EndingDuringAShockLeavesTheDriveWithoutAShock)
     shockState.sent.clear();
     {
         Form1 form(wmi, settingsKey.Store(), shockState, power);
+        ASSERT_TRUE(form.Create());
     }
     EXPECT_TRUE(shockState.sent.empty());
 }
@@ -374,6 +386,7 @@ int WindowsTitled(const wchar_t* title)
 TEST_F(Form1Test, AboutOpensOneWindowAndLeavesAnOpenOneWhereItIs)
 {
     Form1 form(wmi, settingsKey.Store(), shockState, power);
+    ASSERT_TRUE(form.Create());
     SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem4, 0);
     const HWND about = FindWindowW(nullptr, AboutWindow::Title);
     ASSERT_NE(nullptr, about);

@@ -7,7 +7,6 @@
 #include "platform/WMI.h"
 
 #include <memory>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -62,18 +61,6 @@ TEST_F(TremorlinkMainTest, RunsUntilTheMainWindowIsClosed)
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));
 }
 
-// Refuses to make any window of the main window's class.
-LRESULT CALLBACK RefuseMainWindow(int code, WPARAM wParam, LPARAM lParam) noexcept
-{
-    if (code == HCBT_CREATEWND) {
-        const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
-        if (!IS_INTRESOURCE(create->lpcs->lpszClass) && std::wstring(create->lpcs->lpszClass) == Form1::ClassName) {
-            return 1;
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 bool gaveUpWaiting = false;
 
 void CALLBACK GiveUpWaiting(HWND, UINT, UINT_PTR timer, DWORD)
@@ -85,14 +72,15 @@ void CALLBACK GiveUpWaiting(HWND, UINT, UINT_PTR timer, DWORD)
 
 TEST_F(TremorlinkMainTest, EndsWhenTheMainWindowCannotBeMade)
 {
-    const HHOOK hook = SetWindowsHookExW(WH_CBT, &RefuseMainWindow, nullptr, GetCurrentThreadId());
-    ASSERT_NE(nullptr, hook);
-    // Should the loop wait for a window that does not exist, this ends it.
-    const UINT_PTR timer = SetTimer(nullptr, 0, 5000, &GiveUpWaiting);
+    {
+        const testsupport::RefusedWindowClass refused(Form1::ClassName);
+        ASSERT_TRUE(refused.Hooked());
+        // Should the loop wait for a window that does not exist, this ends it.
+        const UINT_PTR timer = SetTimer(nullptr, 0, 5000, &GiveUpWaiting);
 
-    EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator, &NoVolume));
-    UnhookWindowsHookEx(hook);
-    KillTimer(nullptr, timer);
+        EXPECT_EQ(0, TremorlinkMain(wmi, settingsKey.Store(), &Administrator, &NoVolume));
+        KillTimer(nullptr, timer);
+    }
     EXPECT_FALSE(gaveUpWaiting) << "the entry waited in its loop";
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink"));
     EXPECT_FALSE(provider.Subscribed()) << "nothing was started";

@@ -17,6 +17,9 @@
 
 namespace {
 
+using ui::TextBox;
+using ui::Window;
+
 using namespace dialoginput;
 
 using testsupport::Edges;
@@ -68,6 +71,7 @@ TEST_F(SetPWTest, ShowsTheTableTextsInTheirPlacesAndMarksThePasswordBeingMade)
 {
     const StringTable& texts = *SelectUserLanguage().table;
     SetPW dialog(key.Store());
+    ASSERT_TRUE(dialog.Create());
     EXPECT_EQ(1, flags.GetModifyPassWord());
     EXPECT_EQ(dialog.Handle(), FindWindowW(nullptr, SetPW::Title));
     EXPECT_EQ(texts.GetString("Create_New_Pwd"), dialog.TitleLabel()->Text());
@@ -106,6 +110,8 @@ TEST_F(SetPWTest, RejectedEntriesWarnAndRetryStartsOverWithEmptyBoxes)
                                 Case{L"ab12", L"ab13"}, Case{L"abcde", L"abcdef"}}) {
         SCOPED_TRACE(testing::Message() << "'" << entries.first << "' '" << entries.second << "'");
         SetPW dialog(key.Store());
+        ASSERT_TRUE(dialog.Create());
+        const HWND firstBox = dialog.FirstBox().Handle();
         bool hiddenSpareLine = false;
         bool shownMessage = false;
         int flagDuringWarning = -1;
@@ -138,7 +144,7 @@ TEST_F(SetPWTest, RejectedEntriesWarnAndRetryStartsOverWithEmptyBoxes)
         EXPECT_EQ(1, flagDuringWarning);
         EXPECT_EQ(L"", firstAfter);
         EXPECT_EQ(L"", secondAfter);
-        EXPECT_EQ(dialog.FirstBox().Handle(), focusAfter);
+        EXPECT_EQ(firstBox, focusAfter);
         EXPECT_EQ(0, indexAfter);
         EXPECT_EQ(L"", key.Store().ReadUserPassword());
         EXPECT_EQ(0, flags.GetModifyPassWord()) << "the dialog's Cancel ended it";
@@ -154,6 +160,7 @@ TEST_F(SetPWTest, EqualEntriesOfFourToEightCharactersStoreTheirDigestAndClose)
     for (const Case& entry : {Case{L"ab12", L"ab12"}, Case{L"abcd1234e", L"abcd1234"}}) {
         SCOPED_TRACE(testing::Message() << "'" << entry.typed << "'");
         SetPW dialog(key.Store());
+        ASSERT_TRUE(dialog.Create());
         std::wstring firstTyped;
         std::wstring secondTyped;
         Script script({Steps({Type(entry.typed), PressKey(VK_TAB), Type(entry.typed), Do([&] {
@@ -180,6 +187,7 @@ TEST_F(SetPWTest, CancelOrCloseInTheWarningClosesBothAndStoresNothing)
 {
     for (const auto& giveUp : {WarningCancel, WarningClose}) {
         SetPW dialog(key.Store());
+        ASSERT_TRUE(dialog.Create());
         Script script(
             {Enter(dialog, L"abc", L"abc"), Steps({WaitFor([] { return Warning() != nullptr; })}), ClickAt(giveUp)},
             {WarningForm::Title, SetPW::Title});
@@ -201,6 +209,7 @@ TEST_F(SetPWTest, CancelTheCloseButtonAndAltF4StoreNothingAndEndTheDialogFlag)
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(way);
         SetPW dialog(key.Store());
+        ASSERT_TRUE(dialog.Create());
         const auto giveUp = [&dialog, way]() -> std::vector<Step> {
             switch (way) {
             case 0: return ClickAt([&dialog] { return CentreOf(dialog.CancelButton().Handle()); });
@@ -224,6 +233,7 @@ TEST_F(SetPWTest, ValidEntriesThatCannotBeStoredLeaveTheDialogOpenWithEmptyBoxes
     // A root key that does not exist: every write fails.
     const SettingsStore unwritable(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7654)), L"Nowhere");
     SetPW dialog(unwritable);
+    ASSERT_TRUE(dialog.Create());
     bool stillOpen = false;
     std::wstring firstAfter = L"-";
     std::wstring secondAfter = L"-";
@@ -276,6 +286,7 @@ int OpenWarnings()
 TEST_F(SetPWTest, TheWarningIsModalOverTheDialogAndGivesItBackItsFocus)
 {
     SetPW dialog(key.Store());
+    ASSERT_TRUE(dialog.Create());
     const HWND dialogWindow = dialog.Handle();
     const HWND firstBox = dialog.FirstBox().Handle();
     HWND owner = nullptr;
@@ -329,6 +340,7 @@ TEST_F(SetPWTest, EntriesSetWithoutTypingAreCheckedToo)
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.messageKey);
         SetPW dialog(key.Store());
+        ASSERT_TRUE(dialog.Create());
         std::wstring message;
         Script script({Steps({Do([&] {
                            SetWindowTextW(dialog.FirstBox().Handle(), entry.text);
@@ -351,6 +363,7 @@ TEST_F(SetPWTest, AQuitRequestEndsTheDialogAndGivesTheMenuItsItemBack)
 {
     {
         SetPW dialog(key.Store());
+        ASSERT_TRUE(dialog.Create());
         Script script({Steps({Do([] { PostQuitMessage(0); })})}, {SetPW::Title});
         dialog.ShowModal();
         EXPECT_EQ(1, flags.GetModifyPassWord()) << "still the dialog's";

@@ -40,7 +40,8 @@ protected:
 TEST_F(WarningFormTest, ShowsTheTableTextsTheWarningIconAndItsButtonsInTheirPlaces)
 {
     const StringTable& texts = *SelectUserLanguage().table;
-    WarningForm warning(nullptr);
+    WarningForm warning{ui::WindowRef()};
+    ASSERT_TRUE(warning.Create());
     EXPECT_EQ(warning.Handle(), FindWindowW(nullptr, WarningForm::Title));
     EXPECT_EQ(texts.GetString("Wrong_Pwd"), warning.TitleLabel()->Text());
     EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), warning.Message().Text());
@@ -67,7 +68,8 @@ TEST_F(WarningFormTest, ShowsTheTableTextsTheWarningIconAndItsButtonsInTheirPlac
 
 TEST_F(WarningFormTest, RetryAnswersTwoAndLeavesTheDialogFlagAlone)
 {
-    WarningForm warning(nullptr);
+    WarningForm warning{ui::WindowRef()};
+    ASSERT_TRUE(warning.Create());
     Script script({ClickAt([&] { return CentreOf(warning.RetryButton().Handle()); })}, {WarningForm::Title});
     warning.ShowModal();
 
@@ -84,7 +86,8 @@ TEST_F(WarningFormTest, CancelAndTheCloseButtonAnswerOneAndEndTheDialogFlag)
         SCOPED_TRACE(closeButton ? "close button" : "Cancel");
         flags.SetMsgIndex(0);
         flags.ModifyPassWord(1);
-        WarningForm warning(nullptr);
+        WarningForm warning{ui::WindowRef()};
+        ASSERT_TRUE(warning.Create());
         const HWND button = closeButton ? warning.CloseButton()->Handle() : warning.CancelButton().Handle();
         Script script({ClickAt([button] { return CentreOf(button); })}, {WarningForm::Title});
         warning.ShowModal();

@@ -151,6 +151,7 @@ TEST_F(PassWordVerifyTest, BlocksAndLocksBeforeItShowsWithItsTextsInPlace)
     flags.SetBeepNow(1);
     MarkLockCalls();
     PassWordVerify prompt(key.Store(), clock);
+    ASSERT_TRUE(prompt.Create());
 
     EXPECT_EQ(Locked, LockCallsSinceMark());
     EXPECT_EQ(0, flags.GetBeepNow()) << "a movement noted before the prompt is forgotten";
@@ -186,6 +187,27 @@ TEST_F(PassWordVerifyTest, BlocksAndLocksBeforeItShowsWithItsTextsInPlace)
               SendMessageW(prompt.Handle(), WM_NCHITTEST, 0, MAKELPARAM(window.left + 100, window.top + 10)));
 }
 
+// A prompt that cannot be made whole, whichever of its windows the system refuses, says
+// so and has locked nothing, left no window up and kept no hold on Enter.
+TEST_F(PassWordVerifyTest, PromptThatCannotBeMadeLocksNothing)
+{
+    for (const wchar_t* refusedClass : {L"QuenSkinnedWindow", L"Edit", L"QuenBlockScreen"}) {
+        SCOPED_TRACE(testing::Message() << refusedClass);
+        MarkLockCalls();
+        {
+            const testsupport::RefusedWindowClass refused(refusedClass);
+            ASSERT_TRUE(refused.Hooked());
+            PassWordVerify prompt(key.Store(), clock);
+            EXPECT_FALSE(prompt.Create());
+        }
+        EXPECT_EQ("", LockCallsSinceMark());
+        EXPECT_EQ(nullptr, FindWindowW(nullptr, PassWordVerify::Title));
+        EXPECT_EQ(nullptr, FindWindowW(nullptr, blockscreen::Title));
+        EXPECT_TRUE(RegisterHotKey(nullptr, PassWordVerify::HotKeyId, 0, VK_RETURN));
+        UnregisterHotKey(nullptr, PassWordVerify::HotKeyId);
+    }
+}
+
 TEST_F(PassWordVerifyTest, ThePasswordBoxMovesRightOfAWideCaption)
 {
     struct Case {
@@ -212,6 +234,7 @@ TEST_F(PassWordVerifyTest, OkAndEnterWhereverTheFocusIsRejectAWrongEntryAndUnloc
         SCOPED_TRACE(testing::Message() << static_cast<int>(row.way) << " '" << row.wrong << "'");
         MarkLockCalls();
         PassWordVerify prompt(key.Store(), clock);
+        ASSERT_TRUE(prompt.Create());
         const auto confirm = [&prompt, &elsewhere, way = row.way]() -> std::vector<Step> {
             switch (way) {
             case Way::OkButton: return ClickAt([&prompt] { return CentreOf(prompt.OkButton().Handle()); });
@@ -274,6 +297,7 @@ TEST_F(PassWordVerifyTest, NoStoredDigestNoOverlongTextAndNoLookAlikeEverMatches
         SCOPED_TRACE(testing::Message() << "'" << row.entered << "'");
         ASSERT_TRUE(key.Store().WriteUserPassword(row.stored != nullptr ? flags.GetHashCode(row.stored) : L""));
         PassWordVerify prompt(key.Store(), clock);
+        ASSERT_TRUE(prompt.Create());
         prompt.Show();
         // Set as a message would set it: past the box's limit.
         SetWindowTextW(prompt.PasswordBox().Handle(), row.entered);
@@ -293,6 +317,7 @@ TEST_F(PassWordVerifyTest, NoStoredDigestNoOverlongTextAndNoLookAlikeEverMatches
 TEST_F(PassWordVerifyTest, FromTheFourthWrongEntryInARowEachWaitsLonger)
 {
     PassWordVerify prompt(key.Store(), clock);
+    ASSERT_TRUE(prompt.Create());
     prompt.Show();
     const HWND box = prompt.PasswordBox().Handle();
     const auto enter = [&](const wchar_t* text) {
@@ -383,6 +408,7 @@ private:
 TEST_F(PassWordVerifyTest, OneTickPutsItAboveAnotherProgramsWindowAndTakesTheForegroundBack)
 {
     PassWordVerify prompt(key.Store(), clock);
+    ASSERT_TRUE(prompt.Create());
     prompt.Show();
     testsupport::PumpPending();
     std::vector<HWND> screens;
@@ -415,6 +441,7 @@ TEST_F(PassWordVerifyTest, AMovementChangesTheMessageOnlyUntilTheFirstTry)
 {
     {
         PassWordVerify prompt(key.Store(), clock);
+        ASSERT_TRUE(prompt.Create());
         prompt.Show();
         testsupport::PumpPending();
         EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt.Message().Text());
@@ -425,6 +452,7 @@ TEST_F(PassWordVerifyTest, AMovementChangesTheMessageOnlyUntilTheFirstTry)
     {
         flags.SetBeepNow(0);
         PassWordVerify prompt(key.Store(), clock);
+        ASSERT_TRUE(prompt.Create());
         prompt.Show();
         // Another id is not the prompt's Enter.
         SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId + 1, MAKELPARAM(0, VK_RETURN));
@@ -460,6 +488,7 @@ TEST_F(PassWordVerifyTest, RefusesEveryCloseRequestAndAClickOnTheBlockBringsItBa
     const tl::unique_hwnd elsewhere(CreateWindowExW(0, L"STATIC", L"Elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                                     nullptr, nullptr, nullptr, nullptr));
     PassWordVerify prompt(key.Store(), clock);
+    ASSERT_TRUE(prompt.Create());
     g_watched = prompt.Handle();
     g_closeRequests = 0;
     const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &WatchPosted, nullptr, GetCurrentThreadId());
@@ -522,6 +551,7 @@ LRESULT CALLBACK WatchDestroyed(int code, WPARAM wParam, LPARAM lParam) noexcept
 TEST_F(PassWordVerifyTest, BlocksEveryMonitorAgainWhenTheDisplaysChange)
 {
     PassWordVerify prompt(key.Store(), clock);
+    ASSERT_TRUE(prompt.Create());
     prompt.Show();
     testsupport::PumpPending();
     const size_t monitors = static_cast<size_t>(GetSystemMetrics(SM_CMONITORS));
@@ -559,6 +589,7 @@ TEST(PassWordVerifyMonitors, OneBlockingWindowCoversEachMonitor)
     ASSERT_TRUE(SetDllDirectoryW(testsupport::WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
     {
         PassWordVerify prompt(key.Store(), clock);
+        ASSERT_TRUE(prompt.Create());
         ExpectEveryMonitorBlocked();
     }
     EXPECT_TRUE(BlockScreens().empty());

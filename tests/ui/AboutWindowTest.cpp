@@ -11,6 +11,9 @@
 
 namespace {
 
+using ui::AboutWindow;
+using ui::Window;
+
 using namespace dialoginput;
 
 using testsupport::Edges;
@@ -28,11 +31,12 @@ TEST(AboutWindowTest, ShowsTheFixedTextsInTheirPlacesAndStaysAnOrdinaryWindow)
 {
     ASSERT_EQ(96u, DpiOfPrimaryMonitor()) << "the places below are at 96 dpi";
     AboutWindow about;
+    ASSERT_TRUE(about.Create());
     about.Show();
     testsupport::PumpPending();
     const HWND window = about.Handle();
 
-    EXPECT_TRUE(AboutWindow::IsOpenAnywhere()) << "found by its name in capitals";
+    EXPECT_TRUE(AboutWindow::IsOpenAnywhere());
     EXPECT_EQ(L"Quen Tremorlink", about.ProductName().Text());
     EXPECT_EQ(L"Version " TREMORLINK_PROJECT_VERSION ", Copyright (C) 2026 Quen", about.VersionLine().Text());
     EXPECT_EQ(L"All rights reserved.", about.RightsLine().Text());
@@ -59,6 +63,7 @@ TEST(AboutWindowTest, OkAndTheCloseButtonCloseIt)
     for (const bool closeButton : {false, true}) {
         SCOPED_TRACE(closeButton ? "close button" : "OK");
         AboutWindow about;
+        ASSERT_TRUE(about.Create());
         about.Show();
         const HWND button = closeButton ? about.CloseButton()->Handle() : about.OkButton().Handle();
         Script script({ClickAt([button] { return CentreOf(button); })}, {AboutWindow::Title});

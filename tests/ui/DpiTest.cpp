@@ -15,6 +15,8 @@
 
 namespace {
 
+using ui::SkinnedWindow;
+
 using testsupport::Edges;
 using testsupport::EdgesOf;
 
@@ -79,6 +81,7 @@ TEST(Dpi, DialogsLayOutTheirControlsAtTheirDpiAndFollowAChange)
     for (const UINT dpi : {96u, 144u, 192u}) {
         SCOPED_TRACE(dpi);
         SetPW dialog(key.Store(), dpi);
+        ASSERT_TRUE(dialog.Create());
         EXPECT_EQ(dpi, dialog.Dpi());
         const RECT window = dialog.Bounds();
         EXPECT_EQ(Scale(400, dpi), window.right - window.left);
@@ -95,13 +98,15 @@ TEST(Dpi, DialogsLayOutTheirControlsAtTheirDpiAndFollowAChange)
         EXPECT_LT(caption.bottom - caption.top, Scale(12, dpi) * 2);
 
         // The warning opens over its dialog at the dialog's DPI.
-        WarningForm warning(dialog.Handle());
+        WarningForm warning(dialog.Ref());
+        ASSERT_TRUE(warning.Create());
         EXPECT_EQ(dpi, warning.Dpi());
         EXPECT_EQ(EdgesOf(Scale(RECT{19, 70, 83, 134}, dpi)), EdgesOf(warning.Icon().Bounds()));
     }
 
     // Moved to a monitor of another DPI, the dialog and all its controls take it up.
     SetPW dialog(key.Store(), 96);
+    ASSERT_TRUE(dialog.Create());
     dialog.ApplyDpi(192);
     EXPECT_EQ(192u, dialog.Dpi());
     EXPECT_EQ(192u, dialog.OkButton().Dpi());
@@ -110,6 +115,7 @@ TEST(Dpi, DialogsLayOutTheirControlsAtTheirDpiAndFollowAChange)
     EXPECT_EQ(800, window.right - window.left);
     EXPECT_EQ(EdgesOf(SkinnedWindow::FrameAt({400, 205}, 192).panel), EdgesOf(dialog.Panel().Bounds()));
     SetPW atOnce(key.Store(), 192);
+    ASSERT_TRUE(atOnce.Create());
     EXPECT_EQ(EdgesOf(atOnce.FirstBox().Bounds()), EdgesOf(dialog.FirstBox().Bounds()))
         << "the same row as a dialog opened at that DPI";
 }

@@ -23,6 +23,12 @@
 
 namespace {
 
+using ui::Label;
+using ui::PictureBox;
+using ui::PictureButton;
+using ui::SkinnedWindow;
+using ui::TextBox;
+
 constexpr wchar_t DialogTitle[] = L"Quen_SkinnedWindowTest";
 
 RECT PushButtonAt(LONG left, LONG top)
@@ -36,9 +42,6 @@ class TestDialog final : public SkinnedWindow {
 public:
     explicit TestDialog(const Options& options = {.title = DialogTitle}) : SkinnedWindow(options)
     {
-        if (TitleLabel() != nullptr) {
-            TitleLabel()->SetText(L"Create New Password");
-        }
         ok.Click = [this] { ++okClicks; };
         cancel.Click = [this] {
             ++cancelClicks;
@@ -46,10 +49,24 @@ public:
         };
     }
 
-    TextBox first{Panel().Handle(), {131, 86, 231, 104}, 8, true};
-    TextBox second{Panel().Handle(), {131, 110, 231, 128}, 8, true};
-    PictureButton ok{Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(161, 144), L"OK"};
-    PictureButton cancel{Panel().Handle(), PictureButton::Kind::Push, PushButtonAt(270, 144), L"Cancel"};
+    bool Create() override
+    {
+        if (!SkinnedWindow::Create()) {
+            return false;
+        }
+        if (TitleLabel() != nullptr) {
+            TitleLabel()->SetText(L"Create New Password");
+        }
+        const HWND panel = Panel().Handle();
+        return first.Create(panel, {131, 86, 231, 104}) && second.Create(panel, {131, 110, 231, 128}) &&
+               ok.Create(panel, PushButtonAt(161, 144), L"OK") &&
+               cancel.Create(panel, PushButtonAt(270, 144), L"Cancel");
+    }
+
+    TextBox first{8, true};
+    TextBox second{8, true};
+    PictureButton ok{PictureButton::Kind::Push};
+    PictureButton cancel{PictureButton::Kind::Push};
     int okClicks = 0;
     int cancelClicks = 0;
     int captionDoubleClicks = 0;
@@ -156,6 +173,7 @@ protected:
 TEST_F(SkinnedWindowTest, PushButtonImageFollowsThePointerAndAClickKeepsThePressedImage)
 {
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
     dialog.Show();
     testsupport::PumpPending();
     const HWND ok = dialog.ok.Handle();
@@ -196,6 +214,7 @@ TEST_F(SkinnedWindowTest, PushButtonImageFollowsThePointerAndAClickKeepsThePress
 TEST_F(SkinnedWindowTest, PressThatLeavesTheButtonBeforeTheReleaseDoesNothing)
 {
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
     dialog.Show();
     testsupport::PumpPending();
     const HWND ok = dialog.ok.Handle();
@@ -226,6 +245,7 @@ TEST_F(SkinnedWindowTest, PressThatLeavesTheButtonBeforeTheReleaseDoesNothing)
 TEST_F(SkinnedWindowTest, CloseButtonImageFollowsThePointerAndItsClickClosesTheWindow)
 {
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
     dialog.Show();
     testsupport::PumpPending();
     ASSERT_NE(nullptr, dialog.CloseButton());
@@ -251,6 +271,7 @@ TEST_F(SkinnedWindowTest, CloseButtonImageFollowsThePointerAndItsClickClosesTheW
 TEST_F(SkinnedWindowTest, DraggingTheCaptionStripMovesTheWindowAndDraggingThePanelDoesNot)
 {
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
     dialog.Show();
     testsupport::PumpPending();
     const HWND window = dialog.Handle();
@@ -282,6 +303,7 @@ TEST_F(SkinnedWindowTest, DraggingTheCaptionStripMovesTheWindowAndDraggingThePan
 TEST_F(SkinnedWindowTest, WindowWithoutCaptionDragNeitherMovesNorHasACloseButton)
 {
     TestDialog prompt({.title = DialogTitle, .closeButton = false, .draggable = false});
+    ASSERT_TRUE(prompt.Create());
     prompt.Show();
     testsupport::PumpPending();
     const HWND window = prompt.Handle();
@@ -302,6 +324,7 @@ TEST_F(SkinnedWindowTest, WindowWithoutCaptionDragNeitherMovesNorHasACloseButton
 TEST_F(SkinnedWindowTest, DoubleClickOnTheCaptionStripChangesNeitherSizeNorPosition)
 {
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
     dialog.Show();
     testsupport::PumpPending();
     const HWND window = dialog.Handle();
@@ -325,6 +348,7 @@ TEST_F(SkinnedWindowTest, OpensCentredOnTopWithoutTaskbarButtonAndKeepsItsSize)
     const RECT& work = monitor.rcWork;
 
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
     const HWND window = dialog.Handle();
     EXPECT_EQ(window, FindWindowW(nullptr, DialogTitle));
     EXPECT_FALSE(IsWindowVisible(window)) << "built hidden";
@@ -361,6 +385,7 @@ TEST_F(SkinnedWindowTest, OpensCentredOnTopWithoutTaskbarButtonAndKeepsItsSize)
     // A larger window that is not topmost, as the about window.
     TestDialog about(
         {.title = L"Quen_SkinnedWindowTest_Large", .size = {457, 245}, .topmost = false, .titleBand = false});
+    ASSERT_TRUE(about.Create());
     EXPECT_FALSE(GetWindowLongPtrW(about.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(nullptr, about.TitleLabel());
     EXPECT_EQ((Edges{6, 25, 451, 239}), EdgesOf(about.Panel().Bounds()));
@@ -370,7 +395,9 @@ TEST_F(SkinnedWindowTest, OpensCentredOnTopWithoutTaskbarButtonAndKeepsItsSize)
 TEST_F(SkinnedWindowTest, LabelThatSizesItselfShowsItsWholeTextAndKeepsItsPlace)
 {
     TestDialog dialog;
-    Label caption(dialog.Panel().Handle(), {23, 86, 24, 87}, Label::Body);
+    ASSERT_TRUE(dialog.Create());
+    Label caption(Label::Body);
+    ASSERT_TRUE(caption.Create(dialog.Panel().Handle(), {23, 86, 24, 87}));
     caption.SetAutoSize(true);
     const tl::unique_hfont font = CreatePixelFont(Label::Body.font, DesignDpi);
     for (const std::wstring text : {L"New Password:", L"Confirm Password:", L"Kennwort best\u00e4tigen:"}) {
@@ -398,6 +425,7 @@ TEST_F(SkinnedWindowTest, LabelThatSizesItselfShowsItsWholeTextAndKeepsItsPlace)
 TEST_F(SkinnedWindowTest, PasswordBoxTakesItsLimitOfTypedCharactersAndShowsStars)
 {
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
     dialog.Show();
     testsupport::PumpPending();
     ASSERT_EQ(dialog.first.Handle(), GetFocus()) << "the first box has the keyboard";
@@ -418,7 +446,9 @@ TEST_F(SkinnedWindowTest, PasswordBoxTakesItsLimitOfTypedCharactersAndShowsStars
 TEST_F(SkinnedWindowTest, PictureBoxShowsTheImageOfItsIndexOverThePanel)
 {
     TestDialog dialog;
-    PictureBox icon(dialog.Panel().Handle(), {19, 70, 83, 134}, IDB_STATUS_ICONS, 3, 2);
+    ASSERT_TRUE(dialog.Create());
+    PictureBox icon(IDB_STATUS_ICONS, 3, 2);
+    ASSERT_TRUE(icon.Create(dialog.Panel().Handle(), {19, 70, 83, 134}));
     dialog.Show();
     testsupport::PumpPending();
 
@@ -433,9 +463,14 @@ TEST_F(SkinnedWindowTest, PictureBoxShowsTheImageOfItsIndexOverThePanel)
 TEST_F(SkinnedWindowTest, ShowModalServesOtherWindowsUntilTheDialogCloses)
 {
     TestDialog other({.title = L"Quen_SkinnedWindowTest_Other", .topmost = false});
+    ASSERT_TRUE(other.Create());
     other.SetLocation({20, 20});
     other.Show();
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    // The boxes' windows go with the dialog.
+    const HWND first = dialog.first.Handle();
+    const HWND second = dialog.second.Handle();
 
     HWND focusAtStart = nullptr;
     HWND focusAfterTab = nullptr;
@@ -450,14 +485,16 @@ TEST_F(SkinnedWindowTest, ShowModalServesOtherWindowsUntilTheDialogCloses)
     EXPECT_FALSE(dialog.IsOpen());
     EXPECT_EQ(1, dialog.cancelClicks);
     EXPECT_EQ(1, other.okClicks) << "the other window was served meanwhile";
-    EXPECT_EQ(dialog.first.Handle(), focusAtStart);
-    EXPECT_EQ(dialog.second.Handle(), focusAfterTab);
+    EXPECT_EQ(first, focusAtStart);
+    EXPECT_EQ(second, focusAfterTab);
+    EXPECT_EQ(nullptr, dialog.first.Handle()) << "a control knows that its window went with its parent";
     EXPECT_TRUE(other.IsOpen());
 }
 
 TEST_F(SkinnedWindowTest, QuitRequestEndsTheModalLoopAndIsPassedOn)
 {
     TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
     Script script({Steps({Do([] { PostQuitMessage(7); })})}, {DialogTitle});
     dialog.ShowModal();
 

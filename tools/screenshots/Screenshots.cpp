@@ -109,22 +109,24 @@ int main()
         // A store no one writes to: the dialog is only looked at.
         const SettingsStore settings(HKEY_CURRENT_USER, L"Software\\QuenTremorlinkScreenshots");
         SetPW dialog(settings);
-        saved &= Photograph(dialog, prefix + L"SetPW-" + language + L".bmp");
+        saved &= dialog.Create() && Photograph(dialog, prefix + L"SetPW-" + language + L".bmp");
     }
     {
-        WarningForm warning(nullptr);
+        WarningForm warning{ui::WindowRef()};
+        saved &= warning.Create();
         warning.SecondMessage().SetVisible(false);
         saved &= Photograph(warning, prefix + L"WarningForm-" + language + L".bmp");
     }
     {
-        WarningForm warning(nullptr);
+        WarningForm warning{ui::WindowRef()};
+        saved &= warning.Create();
         warning.SecondMessage().SetVisible(false);
         warning.SetMessage(SelectUserLanguage().table->GetString("Pwd_Chars_Invalid"));
         saved &= Photograph(warning, prefix + L"WarningFormChars-" + language + L".bmp");
     }
     {
-        AboutWindow about;
-        saved &= Photograph(about, prefix + L"AboutWindow-" + language + L".bmp");
+        ui::AboutWindow about;
+        saved &= about.Create() && Photograph(about, prefix + L"AboutWindow-" + language + L".bmp");
     }
     {
         // The prompt in each of its states, over the blocking window. No WinLock.dll lies
@@ -132,6 +134,9 @@ int main()
         const SettingsStore settings(HKEY_CURRENT_USER, L"Software\\QuenTremorlinkScreenshots");
         const TickClock clock;
         PassWordVerify prompt(settings, clock);
+        if (!prompt.Create()) {
+            return 1;
+        }
         prompt.Show();
         Settle(500);
         saved &= SaveWindow(prompt.Handle(), prefix + L"PassWordVerify-" + language + L".bmp");
