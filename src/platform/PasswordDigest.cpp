@@ -2,7 +2,6 @@
 
 #include "platform/Handles.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -92,11 +91,14 @@ std::wstring PasswordDigest(const std::wstring& text, const char* keyContainer)
     if (!CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &length, 0)) {
         return {};
     }
+    // Written digit by digit: the C runtime's printf would bring its floating-point
+    // formatting into the program for two hexadecimal digits a byte.
+    constexpr wchar_t Digits[] = L"0123456789ABCDEF";
     std::wstring hex;
+    hex.reserve(static_cast<size_t>(length) * 2);
     for (DWORD index = 0; index < length; ++index) {
-        wchar_t pair[3] = {};
-        std::swprintf(pair, 3, L"%02X", digest[index]);
-        hex += pair;
+        hex += Digits[digest[index] >> 4];
+        hex += Digits[digest[index] & 0x0F];
     }
     return hex;
 }
