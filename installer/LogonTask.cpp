@@ -1,5 +1,6 @@
 #include "LogonTask.h"
 
+#include "ComScope.h"
 #include "platform/Handles.h"
 
 #include <taskschd.h>
@@ -26,24 +27,6 @@ std::wstring TaskDefinition()
     }
     return std::wstring(text + 1, characters - 1);
 }
-
-// COM for this call: the setup's thread may have it already in either model.
-class ComScope {
-public:
-    ComScope() noexcept : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    ~ComScope()
-    {
-        if (SUCCEEDED(m_result)) {
-            CoUninitialize();
-        }
-    }
-    bool Usable() const noexcept { return SUCCEEDED(m_result) || m_result == RPC_E_CHANGED_MODE; }
-
-private:
-    HRESULT m_result;
-};
 
 HRESULT RootFolder(ComPtr<ITaskFolder>& folder) noexcept
 {

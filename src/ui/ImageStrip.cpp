@@ -1,5 +1,6 @@
 #include "ui/ImageStrip.h"
 
+#include "ComScope.h"
 #include "resource.h"
 
 #include <wincodec.h>
@@ -30,25 +31,6 @@ std::array<std::pair<int, int>, 3> DrawingsNearest(int percent) noexcept
     });
     return drawings;
 }
-
-// COM on this thread while pictures are read. The program's thread has it from its sensor
-// connection and this only counts one more use; a thread without it (a test's) gets it for
-// that long.
-class ComOnThisThread {
-public:
-    ComOnThisThread() noexcept : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ComOnThisThread(const ComOnThisThread&) = delete;
-    ComOnThisThread& operator=(const ComOnThisThread&) = delete;
-    ~ComOnThisThread()
-    {
-        if (SUCCEEDED(m_result)) {
-            CoUninitialize();
-        }
-    }
-
-private:
-    HRESULT m_result;
-};
 
 // The Windows Imaging Component over the PNG resources of this module. Every step returns
 // null on failure, and a step given null returns null, so that a missing or damaged
@@ -121,8 +103,8 @@ public:
     }
 
 private:
-    // Released before COM is.
-    ComOnThisThread m_com;
+    // COM while pictures are read; released after the factory.
+    ComScope m_com;
     ComPtr<IWICImagingFactory> m_factory;
 };
 
