@@ -14,7 +14,9 @@ inline HANDLE InvalidFileHandle() noexcept { return INVALID_HANDLE_VALUE; }
 inline void ReleaseCryptContext(HCRYPTPROV provider) noexcept { CryptReleaseContext(provider, 0); }
 
 // Close is the function that releases the handle; Invalid is nullptr when the empty
-// value is a null handle, or a function returning the empty value otherwise.
+// value is a null handle, or a function returning the empty value otherwise. A null
+// handle is never a valid one either, whatever the empty value: a file handle that was
+// never set is not closed.
 template <typename T, auto Close, auto Invalid = nullptr> class unique_any {
 public:
     unique_any() noexcept = default;
@@ -41,7 +43,7 @@ public:
     }
 
     T get() const noexcept { return m_handle; }
-    explicit operator bool() const noexcept { return m_handle != invalid(); }
+    explicit operator bool() const noexcept { return Valid(m_handle); }
 
     // The address of the empty handle, for an API that returns a handle through a pointer.
     T* put() noexcept
@@ -52,15 +54,21 @@ public:
 
     T release() noexcept { return std::exchange(m_handle, invalid()); }
 
+    // Closes the handle held before, keeping the last error: a caller that reads the error
+    // of the call that failed still finds it after the wrapper of what it replaced closed.
     void reset(T handle = invalid()) noexcept
     {
         const T old = std::exchange(m_handle, handle);
-        if (old != invalid()) {
+        if (Valid(old)) {
+            const DWORD error = GetLastError();
             Close(old);
+            SetLastError(error);
         }
     }
 
 private:
+    static bool Valid(T handle) noexcept { return handle != invalid() && handle != T{}; }
+
     T m_handle = invalid();
 };
 
