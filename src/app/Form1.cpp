@@ -122,11 +122,11 @@ void Form1::BuildContextMenu()
     AppendMenuW(menu, MF_STRING, menuItem5, L"");
 }
 
-const StringTable* Form1::Init_RM()
+const ui::StringTable* Form1::Init_RM()
 {
     // Chosen while the members are built, since the shock reaction keeps the table.
-    const LanguageSelection selection = SelectUserLanguage();
-    LanguageID = selection.languageId;
+    const ui::LanguageSelection selection = ui::SelectUserLanguage();
+    ui::LanguageID = selection.languageId;
     return selection.table;
 }
 
@@ -181,7 +181,7 @@ void Form1::menuItem3_Click_1() { StartHelpWindow(); }
 
 void Form1::menuItem4_Click_1() { StartAboutWindow(); }
 
-void Form1::StartHelpWindow() { HelpViewer::Show(LanguageID); }
+void Form1::StartHelpWindow() { HelpViewer::Show(ui::LanguageID); }
 
 void Form1::StartAboutWindow()
 {

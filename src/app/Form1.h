@@ -22,8 +22,10 @@
 
 #include <optional>
 
-class StringTable;
 class WMI;
+namespace ui {
+class StringTable;
+}
 
 class Form1 final : public ui::CustomWindow {
 public:
@@ -49,7 +51,7 @@ public:
 
     HMENU ContextMenu() const noexcept { return contextMenu1.get(); }
     const TrayIconList& Icons() const noexcept { return IconList; }
-    const StringTable& Strings() const noexcept { return *gRM; }
+    const ui::StringTable& Strings() const noexcept { return *gRM; }
 
     // The window's class and properties, so that tests can check what the user never sees.
     static constexpr wchar_t ClassName[] = L"Form1";
@@ -66,7 +68,7 @@ private:
     void Paint(HDC dc, const RECT& client) override;
 
     void BuildContextMenu();
-    static const StringTable* Init_RM();
+    static const ui::StringTable* Init_RM();
     void SetTexts();
     void InitialTrayIconList();
     void notifyIconEx1_RightClick();
@@ -99,7 +101,7 @@ private:
     tl::unique_hicon m_appIcon;
     tl::unique_hmenu contextMenu1;
     TrayIconList IconList;
-    const StringTable* gRM;
+    const ui::StringTable* gRM;
     SystemMessageBoxes m_messageBoxes;
     SystemScreenSaver m_screenSaver;
     AntiTheftWindows m_antiTheftWindows;

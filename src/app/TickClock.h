@@ -3,7 +3,7 @@
 // clock forward does not shorten a wait.
 #include "protection/Clock.h"
 
-class TickClock final : public Clock {
+class TickClock final : public protection::Clock {
 public:
     std::uint64_t NowMs() const override;
 };

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-class WindowTimer final : public Timer {
+class WindowTimer final : public protection::Timer {
 public:
     WindowTimer(HWND window, UINT_PTR id, UINT intervalMs) noexcept;
     WindowTimer(const WindowTimer&) = delete;

@@ -53,7 +53,7 @@ bool SetPW::Create()
     m_secondCaption.SetAutoSize(true);
     m_hint.SetAutoSize(true);
 
-    const StringTable& texts = *SelectUserLanguage().table;
+    const ui::StringTable& texts = *ui::SelectUserLanguage().table;
     TitleLabel()->SetText(texts.GetString("Create_New_Pwd"));
     m_explanation.SetText(texts.GetString("First_Launch"));
     m_firstCaption.SetText(texts.GetString("New_Pwd"));
@@ -134,7 +134,7 @@ void SetPW::Warn(const char* messageKey)
         StartOver();
         return;
     }
-    warning.SetMessage(SelectUserLanguage().table->GetString(messageKey));
+    warning.SetMessage(ui::SelectUserLanguage().table->GetString(messageKey));
     warning.SecondMessage().SetVisible(false);
     warning.Message().SetVisible(true);
     warning.Icon().SetVisible(true);

@@ -40,7 +40,7 @@ bool WarningForm::Create()
         !m_cancel.Create(panel, ui::PictureButton::PushBoundsAt(270, 144))) {
         return false;
     }
-    const StringTable& texts = *SelectUserLanguage().table;
+    const ui::StringTable& texts = *ui::SelectUserLanguage().table;
     TitleLabel()->SetText(texts.GetString("Wrong_Pwd"));
     m_message.SetText(texts.GetString("Wrong_Pwd_Info"));
     m_retry.SetText(texts.GetString("Retry"));
@@ -51,7 +51,7 @@ bool WarningForm::Create()
 void WarningForm::SetMessage(const std::wstring& text)
 {
     m_message.SetText(text);
-    const int needed = Unscale(m_message.WrappedTextHeight(), m_message.Dpi());
+    const int needed = ui::Unscale(m_message.WrappedTextHeight(), m_message.Dpi());
     m_message.SetBounds({MessageBounds.left, MessageBounds.top, MessageBounds.right,
                          MessageBounds.top + std::clamp(needed, MessageHeight, MessageMaxHeight)});
 }

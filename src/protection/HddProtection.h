@@ -10,9 +10,13 @@
 
 class MessageBoxes;
 class SettingsStore;
-class StringTable;
-class Timer;
 class WMI;
+namespace protection {
+class Timer;
+}
+namespace ui {
+class StringTable;
+}
 
 class HddProtection {
 public:
@@ -37,9 +41,9 @@ public:
         WMI& wmi;
         TrayIcon& tray;
         const TrayIconList& icons;
-        const StringTable& strings;
-        Timer& timer1;
-        Timer& timer2;
+        const ui::StringTable& strings;
+        protection::Timer& timer1;
+        protection::Timer& timer2;
         ShockStateControl& shockState;
         MessageBoxes& messageBoxes;
     };

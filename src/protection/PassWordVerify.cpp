@@ -36,9 +36,9 @@ std::vector<HMONITOR> Monitors()
 
 } // namespace
 
-PassWordVerify::PassWordVerify(const SettingsStore& settings, const Clock& clock, UINT dpi)
+PassWordVerify::PassWordVerify(const SettingsStore& settings, const protection::Clock& clock, UINT dpi)
     : SkinnedWindow({.title = Title, .closeButton = false, .draggable = false, .dpi = dpi}),
-      CheckPW2(settings.ReadUserPassword()), gRM2(*SelectUserLanguage().table),
+      CheckPW2(settings.ReadUserPassword()), gRM2(*ui::SelectUserLanguage().table),
       label4(IDB_STATUS_ICONS, StatusIconCount, PadlockImage), label3(ui::Label::Body), label6(ui::Label::Body),
       textBox1(MaxPasswordLength, true), label5(ui::PictureButton::Kind::Push), m_clock(clock)
 {
@@ -132,7 +132,7 @@ LRESULT PassWordVerify::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 void PassWordVerify::AdaptLayout()
 {
     textBox1.SetBounds(BoxAt(PasswordBoxLeft(label6.DesignWidth())));
-    const LONG needed = Unscale(label3.WrappedTextHeight(), label3.Dpi());
+    const LONG needed = ui::Unscale(label3.WrappedTextHeight(), label3.Dpi());
     const LONG top = std::clamp(MessageBounds.bottom - needed, MessageHighestTop, MessageBounds.top);
     label3.SetBounds({MessageBounds.left, top, MessageBounds.right, MessageBounds.bottom});
 }

@@ -48,7 +48,7 @@ public:
 
     // clock: what the waits after wrong entries are measured on. dpi 0: the DPI of the
     // monitor it opens on.
-    PassWordVerify(const SettingsStore& settings, const Clock& clock, UINT dpi = 0);
+    PassWordVerify(const SettingsStore& settings, const protection::Clock& clock, UINT dpi = 0);
 
     // Makes the prompt and, before it is shown, shows the blocking windows and locks the
     // input. False when the prompt or a blocking window could not be made: then nothing
@@ -109,14 +109,14 @@ private:
     int PwdEnterd = 0;
     int SysBeepNow = 0;
     std::wstring CheckPW2;
-    const StringTable& gRM2;
+    const ui::StringTable& gRM2;
     ui::PictureBox label4;
     ui::Label label3;
     ui::Label label6;
     ui::TextBox textBox1;
     ui::PictureButton label5;
-    const Clock& m_clock;
-    VirtualDesktops m_desktops;
+    const protection::Clock& m_clock;
+    ui::VirtualDesktops m_desktops;
     int m_wrongInARow = 0;
     bool m_waiting = false;
     std::uint64_t m_waitEndsMs = 0;

@@ -28,7 +28,7 @@ bool blockscreen::Create()
     // maximised would take the activation from the prompt.
     if (!Window::Create({L"QuenBlockScreen", 0, WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
                          WS_POPUP | WS_CLIPCHILDREN | WS_MAXIMIZE, Title, m_monitor, nullptr, nullptr, nullptr,
-                         DesignDpi}) ||
+                         ui::DesignDpi}) ||
         !m_picture.Create(Handle(), {0, 0, m_pictureSize.cx, m_pictureSize.cy})) {
         return false;
     }

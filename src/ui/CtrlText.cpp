@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 // Letters outside ASCII are written as universal character names, so that the texts do
 // not depend on the encoding a compiler assumes for this file.
 
@@ -249,3 +251,5 @@ static_assert(MatchesEnglish(CtrlText_ptPT));
 static_assert(MatchesEnglish(CtrlText_esCO));
 
 } // namespace
+
+} // namespace ui

@@ -3,6 +3,8 @@
 // has none of its own.
 #include "ui/StringTable.h"
 
+namespace ui {
+
 extern const StringTable CtrlText_enUS;
 extern const StringTable CtrlText_zhCN;
 extern const StringTable CtrlText_zhTw;
@@ -11,3 +13,5 @@ extern const StringTable CtrlText_frFR;
 extern const StringTable CtrlText_itIT;
 extern const StringTable CtrlText_ptPT;
 extern const StringTable CtrlText_esCO;
+
+} // namespace ui

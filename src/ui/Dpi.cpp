@@ -3,6 +3,8 @@
 #include "platform/Handles.h"
 #include "platform/LibrarySearch.h"
 
+namespace ui {
+
 namespace {
 
 // Looked up at run time: the per-monitor functions came with Windows 8.1 and 10.
@@ -27,7 +29,7 @@ UINT DpiOfMonitor(HMONITOR monitor) noexcept
 {
     // MDT_EFFECTIVE_DPI of shellscalingapi.h.
     using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto getDpiForMonitor = Lookup<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
+    const auto getDpiForMonitor = Lookup<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0;
     UINT y = 0;
     if (getDpiForMonitor != nullptr && monitor != nullptr && SUCCEEDED(getDpiForMonitor(monitor, 0, &x, &y)) &&
@@ -42,7 +44,7 @@ UINT DpiOfMonitor(HMONITOR monitor) noexcept
 UINT DpiOfWindow(HWND window) noexcept
 {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = Lookup<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
+    const auto getDpiForWindow = Lookup<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow != nullptr && window != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0) {
@@ -53,3 +55,5 @@ UINT DpiOfWindow(HWND window) noexcept
 }
 
 UINT DpiOfPrimaryMonitor() noexcept { return DpiOfMonitor(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY)); }
+
+} // namespace ui

@@ -3,6 +3,8 @@
 // 96 dpi; a window scales each of them by the DPI of its monitor through Scale().
 #include <windows.h>
 
+namespace ui {
+
 inline constexpr UINT DesignDpi = 96;
 
 constexpr int Scale(int value, UINT dpi) noexcept
@@ -31,3 +33,5 @@ constexpr int Unscale(int pixels, UINT dpi) noexcept
 UINT DpiOfWindow(HWND window) noexcept;
 // The DPI of the primary monitor, where our windows open.
 UINT DpiOfPrimaryMonitor() noexcept;
+
+} // namespace ui

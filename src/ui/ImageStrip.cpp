@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <utility>
 
+namespace ui {
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -291,3 +293,5 @@ void ImageStrip::Stretch(HDC dc, const RECT& area) const noexcept
     SetBrushOrgEx(dc, previousOrigin.x, previousOrigin.y, nullptr);
     SetStretchBltMode(dc, previousMode);
 }
+
+} // namespace ui

@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+namespace ui {
+
 class ImageStrip {
 public:
     ImageStrip(int resourceId, int imageCount, UINT dpi = DesignDpi) noexcept;
@@ -36,3 +38,5 @@ private:
     int m_imageCount;
     SIZE m_imageSize{};
 };
+
+} // namespace ui

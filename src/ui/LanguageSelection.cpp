@@ -2,6 +2,8 @@
 
 #include "ui/CtrlText.h"
 
+namespace ui {
+
 int LanguageID = 0;
 
 LanguageSelection SelectLanguage(LCID locale) noexcept
@@ -25,3 +27,5 @@ LanguageSelection SelectLanguage(LCID locale) noexcept
 }
 
 LanguageSelection SelectUserLanguage() noexcept { return SelectLanguage(GetUserDefaultLCID()); }
+
+} // namespace ui

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+namespace ui {
+
 struct LanguageSelection {
     const StringTable* table;
     // A fixed number per table, not the locale's own: every German locale gives 1031.
@@ -21,3 +23,5 @@ LanguageSelection SelectUserLanguage() noexcept;
 // The language number of the main window's table, set once while it is built; the help
 // file of that language is named after it.
 extern int LanguageID;
+
+} // namespace ui

@@ -2,6 +2,8 @@
 
 #include "ui/Dpi.h"
 
+namespace ui {
+
 tl::unique_hfont CreatePixelFont(const TextFont& font, UINT dpi) noexcept
 {
     // A negative height asks for the em in pixels. The default character set lets the
@@ -10,3 +12,5 @@ tl::unique_hfont CreatePixelFont(const TextFont& font, UINT dpi) noexcept
                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                         DEFAULT_PITCH | FF_SWISS, font.face));
 }
+
+} // namespace ui

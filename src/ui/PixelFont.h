@@ -3,6 +3,10 @@
 // scaled by the DPI of their monitor, so a text keeps its room in them at every DPI.
 #include "platform/Handles.h"
 
+#include <windows.h>
+
+namespace ui {
+
 struct TextFont {
     const wchar_t* face;
     int pixels; // the height of the letters (the em), without the line's leading
@@ -11,7 +15,7 @@ struct TextFont {
 
 inline constexpr wchar_t SkinFontFace[] = L"Arial";
 
-#include <windows.h>
-
 // The font at its design size scaled to dpi.
 tl::unique_hfont CreatePixelFont(const TextFont& font, UINT dpi) noexcept;
+
+} // namespace ui

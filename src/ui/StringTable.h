@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace ui {
+
 class StringTable {
 public:
     // Every table holds the same keys; the tables check this against English when built.
@@ -28,3 +30,5 @@ public:
 private:
     Entries m_entries;
 };
+
+} // namespace ui

@@ -1,5 +1,7 @@
 #include "ui/VirtualDesktops.h"
 
+namespace ui {
+
 namespace {
 
 // CLSID_VirtualDesktopManager and IID_IVirtualDesktopManager.
@@ -27,3 +29,5 @@ bool VirtualDesktops::MoveToDesktopOf(HWND window, HWND model) const noexcept
     return m_manager && SUCCEEDED(m_manager->GetWindowDesktopId(model, &desktop)) &&
            SUCCEEDED(m_manager->MoveWindowToDesktop(window, desktop));
 }
+
+} // namespace ui

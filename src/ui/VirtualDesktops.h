@@ -8,6 +8,8 @@
 #include <unknwn.h>
 #include <wrl/client.h>
 
+namespace ui {
+
 // IVirtualDesktopManager as the shell documents it; the system's headers declare it only
 // for programs that need Windows 10.
 struct VirtualDesktopManagerInterface : IUnknown {
@@ -30,3 +32,5 @@ public:
 private:
     Microsoft::WRL::ComPtr<VirtualDesktopManagerInterface> m_manager;
 };
+
+} // namespace ui

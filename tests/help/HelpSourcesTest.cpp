@@ -88,7 +88,7 @@ std::set<std::string> FilesIn(const std::string& folder)
 
 struct HelpLanguage {
     int id;
-    const StringTable* table;
+    const ui::StringTable* table;
     std::string folder;
 };
 
@@ -97,7 +97,7 @@ std::vector<HelpLanguage> Languages()
 {
     std::vector<HelpLanguage> languages;
     for (const LCID locale : {0x0409, 0x0404, 0x0804, 0x040C, 0x0407, 0x0410, 0x0416, 0x040A}) {
-        const LanguageSelection selection = SelectLanguage(locale);
+        const ui::LanguageSelection selection = ui::SelectLanguage(locale);
         languages.push_back(
             {selection.languageId, selection.table, Sources + "/" + std::to_string(selection.languageId)});
     }

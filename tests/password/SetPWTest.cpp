@@ -69,7 +69,7 @@ protected:
 
 TEST_F(SetPWTest, ShowsTheTableTextsInTheirPlacesAndMarksThePasswordBeingMade)
 {
-    const StringTable& texts = *SelectUserLanguage().table;
+    const ui::StringTable& texts = *ui::SelectUserLanguage().table;
     SetPW dialog(key.Store());
     ASSERT_TRUE(dialog.Create());
     EXPECT_EQ(1, flags.GetModifyPassWord());
@@ -336,7 +336,7 @@ TEST_F(SetPWTest, EntriesSetWithoutTypingAreCheckedToo)
     };
     const LCID previous = GetThreadLocale();
     SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
-    const StringTable& texts = *SelectUserLanguage().table;
+    const ui::StringTable& texts = *ui::SelectUserLanguage().table;
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.messageKey);
         SetPW dialog(key.Store());

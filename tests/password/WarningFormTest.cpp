@@ -39,7 +39,7 @@ protected:
 
 TEST_F(WarningFormTest, ShowsTheTableTextsTheWarningIconAndItsButtonsInTheirPlaces)
 {
-    const StringTable& texts = *SelectUserLanguage().table;
+    const ui::StringTable& texts = *ui::SelectUserLanguage().table;
     WarningForm warning{ui::WindowRef()};
     ASSERT_TRUE(warning.Create());
     EXPECT_EQ(warning.Handle(), FindWindowW(nullptr, WarningForm::Title));

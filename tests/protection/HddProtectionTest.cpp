@@ -77,7 +77,7 @@ private:
 };
 
 // A window timer on the virtual clock: a start while running changes nothing.
-class FakeTimer final : public Timer {
+class FakeTimer final : public protection::Timer {
 public:
     FakeTimer(const Clock& clock, int intervalMs) : m_clock(clock), m_intervalMs(intervalMs) {}
     void Start() override
@@ -181,7 +181,7 @@ protected:
     FakeTimer timer2{clock, 1000};
     FakeShockState shockState{log};
     FakeMessageBoxes messageBoxes;
-    HddProtection hdd{{settings, wmi, tray, icons, CtrlText_enUS, timer1, timer2, shockState, messageBoxes}};
+    HddProtection hdd{{settings, wmi, tray, icons, ui::CtrlText_enUS, timer1, timer2, shockState, messageBoxes}};
 };
 
 TEST_F(HddProtectionTest, OneReportRunsTheWholeReactionAndThenRests)

@@ -112,7 +112,7 @@ void ExpectEveryMonitorBlocked()
     }
 }
 
-class VirtualClock final : public Clock {
+class VirtualClock final : public protection::Clock {
 public:
     std::uint64_t NowMs() const override { return now; }
     std::uint64_t now = 1000000;
@@ -140,7 +140,7 @@ protected:
     testsupport::TestSettingsKey key;
     HaldenFunc flags;
     VirtualClock clock;
-    const StringTable& texts = *SelectUserLanguage().table;
+    const ui::StringTable& texts = *ui::SelectUserLanguage().table;
 
 private:
     size_t m_mark = 0;
@@ -174,7 +174,7 @@ TEST_F(PassWordVerifyTest, BlocksAndLocksBeforeItShowsWithItsTextsInPlace)
     const RECT caption = prompt.PasswordCaption().Bounds();
     EXPECT_EQ(91, caption.left);
     EXPECT_EQ(112, caption.top);
-    const LONG boxLeft = PassWordVerify::PasswordBoxLeft(Unscale(caption.right - caption.left, prompt.Dpi()));
+    const LONG boxLeft = PassWordVerify::PasswordBoxLeft(ui::Unscale(caption.right - caption.left, prompt.Dpi()));
     EXPECT_EQ((Edges{boxLeft, 112, boxLeft + 112, 130}), EdgesOf(prompt.PasswordBox().Bounds()));
     EXPECT_EQ((Edges{270, 144, 374, 168}), EdgesOf(prompt.OkButton().Bounds()));
     EXPECT_EQ(8, SendMessageW(prompt.PasswordBox().Handle(), EM_GETLIMITTEXT, 0, 0));

@@ -29,7 +29,7 @@ Edges InWindow(const Window& control, HWND window)
 
 TEST(AboutWindowTest, ShowsTheFixedTextsInTheirPlacesAndStaysAnOrdinaryWindow)
 {
-    ASSERT_EQ(96u, DpiOfPrimaryMonitor()) << "the places below are at 96 dpi";
+    ASSERT_EQ(96u, ui::DpiOfPrimaryMonitor()) << "the places below are at 96 dpi";
     AboutWindow about;
     ASSERT_TRUE(about.Create());
     about.Show();

@@ -10,18 +10,18 @@ namespace {
 
 struct NamedTable {
     const char* name;
-    const StringTable* table;
+    const ui::StringTable* table;
 };
 
 const std::array<NamedTable, 8> AllTables{{
-    {"CtrlText_enUS", &CtrlText_enUS},
-    {"CtrlText_zhCN", &CtrlText_zhCN},
-    {"CtrlText_zhTw", &CtrlText_zhTw},
-    {"CtrlText_deDE", &CtrlText_deDE},
-    {"CtrlText_frFR", &CtrlText_frFR},
-    {"CtrlText_itIT", &CtrlText_itIT},
-    {"CtrlText_ptPT", &CtrlText_ptPT},
-    {"CtrlText_esCO", &CtrlText_esCO},
+    {"CtrlText_enUS", &ui::CtrlText_enUS},
+    {"CtrlText_zhCN", &ui::CtrlText_zhCN},
+    {"CtrlText_zhTw", &ui::CtrlText_zhTw},
+    {"CtrlText_deDE", &ui::CtrlText_deDE},
+    {"CtrlText_frFR", &ui::CtrlText_frFR},
+    {"CtrlText_itIT", &ui::CtrlText_itIT},
+    {"CtrlText_ptPT", &ui::CtrlText_ptPT},
+    {"CtrlText_esCO", &ui::CtrlText_esCO},
 }};
 
 TEST(CtrlText, EnglishHoldsEveryKeyWithItsExactText)
@@ -55,28 +55,28 @@ TEST(CtrlText, EnglishHoldsEveryKeyWithItsExactText)
         {"Wrong_Pwd", L"Wrong Password"},
         {"Wrong_Pwd_Info", L"The password is incorrect"},
     };
-    static_assert(std::size(english) == StringTable::KeyCount);
+    static_assert(std::size(english) == ui::StringTable::KeyCount);
     for (const auto& [key, text] : english) {
-        EXPECT_EQ(text, CtrlText_enUS.GetString(key)) << key;
+        EXPECT_EQ(text, ui::CtrlText_enUS.GetString(key)) << key;
     }
 }
 
 TEST(CtrlText, TranslationsCarryTheProductsOwnNamesForBothProtections)
 {
     struct Expected {
-        const StringTable* table;
+        const ui::StringTable* table;
         const wchar_t* hddProt;
         const wchar_t* nbProt;
         const wchar_t* chars;
     };
     const Expected translated[] = {
-        {&CtrlText_deDE, L"Festplattenschutz", L"Anti-Theft", L"(4-8 zeichen)"},
-        {&CtrlText_esCO, L"Protecci\u00f3n del disco duro", L"Antirrobo", L"(4-8 caracteres)"},
-        {&CtrlText_frFR, L"Protection du disque dur", L"Antivol", L"(4-8 caract\u00e8res)"},
-        {&CtrlText_itIT, L"Protezione dell'unit\u00e0 disco rigido", L"Antifurto", L"(4-8 caratteri)"},
-        {&CtrlText_ptPT, L"Protec\u00e7\u00e3o do disco r\u00edgido", L"Anti-roubo", L"(4-8 caracteres)"},
-        {&CtrlText_zhCN, L"\u786c\u76d8\u4fdd\u62a4", L"\u9632\u76d7", L"(4-8 \u5b57\u7b26)"},
-        {&CtrlText_zhTw, L"\u4fdd\u8b77\u786c\u789f", L"\u9632\u76dc", L"(4-8 \u5b57\u5143)"},
+        {&ui::CtrlText_deDE, L"Festplattenschutz", L"Anti-Theft", L"(4-8 zeichen)"},
+        {&ui::CtrlText_esCO, L"Protecci\u00f3n del disco duro", L"Antirrobo", L"(4-8 caracteres)"},
+        {&ui::CtrlText_frFR, L"Protection du disque dur", L"Antivol", L"(4-8 caract\u00e8res)"},
+        {&ui::CtrlText_itIT, L"Protezione dell'unit\u00e0 disco rigido", L"Antifurto", L"(4-8 caratteri)"},
+        {&ui::CtrlText_ptPT, L"Protec\u00e7\u00e3o do disco r\u00edgido", L"Anti-roubo", L"(4-8 caracteres)"},
+        {&ui::CtrlText_zhCN, L"\u786c\u76d8\u4fdd\u62a4", L"\u9632\u76d7", L"(4-8 \u5b57\u7b26)"},
+        {&ui::CtrlText_zhTw, L"\u4fdd\u8b77\u786c\u789f", L"\u9632\u76dc", L"(4-8 \u5b57\u5143)"},
     };
     for (const auto& expected : translated) {
         const auto& table = *expected.table;
@@ -103,14 +103,14 @@ TEST(CtrlText, EveryOtherTableIsTranslated)
     // Keys whose English text no translation keeps; a table copied from English by
     // mistake would show them untranslated.
     for (const auto& [name, table] : AllTables) {
-        if (table == &CtrlText_enUS) {
+        if (table == &ui::CtrlText_enUS) {
             continue;
         }
         SCOPED_TRACE(name);
         for (const char* key :
              {"Create_New_Pwd", "First_Launch", "No_Shock", "Pwd_Chars_Invalid", "Pwd_Verify", "Shcoked", "Unattended",
               "Wrong_Pwd_Info"}) {
-            EXPECT_NE(CtrlText_enUS.GetString(key), table->GetString(key)) << key;
+            EXPECT_NE(ui::CtrlText_enUS.GetString(key), table->GetString(key)) << key;
         }
     }
 }

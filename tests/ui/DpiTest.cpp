@@ -29,10 +29,10 @@ TEST(Dpi, ScalesDesignValuesAndCoversMeasuredOnes)
     };
     for (const Case& c : {Case{25, 96, 25}, Case{25, 144, 38}, Case{25, 192, 50}, Case{23, 144, 35}, Case{6, 120, 8},
                           Case{-140, 144, -210}, Case{0, 192, 0}}) {
-        EXPECT_EQ(c.scaled, Scale(c.design, c.dpi)) << c.design << " at " << c.dpi;
+        EXPECT_EQ(c.scaled, ui::Scale(c.design, c.dpi)) << c.design << " at " << c.dpi;
     }
-    EXPECT_EQ(106, Unscale(158, 144)) << "rounded up: the text must fit";
-    EXPECT_EQ(105, Unscale(210, 192));
+    EXPECT_EQ(106, ui::Unscale(158, 144)) << "rounded up: the text must fit";
+    EXPECT_EQ(105, ui::Unscale(210, 192));
 }
 
 TEST(Dpi, TheFrameMeetsAtEveryScale)
@@ -69,7 +69,7 @@ TEST(Dpi, PicturesComeAtTheSizeOfTheirScale)
     // 120 dpi lies between two drawn scales: the nearest is resampled to the exact size.
     for (const Case& c : {Case{96, {104, 24}}, Case{120, {130, 30}}, Case{144, {156, 36}}, Case{192, {208, 48}},
                           Case{288, {312, 72}}}) {
-        const ImageStrip strip(IDB_PUSH_BUTTON, 4, c.dpi);
+        const ui::ImageStrip strip(IDB_PUSH_BUTTON, 4, c.dpi);
         EXPECT_EQ(c.pushButton.cx, strip.ImageSize().cx) << c.dpi;
         EXPECT_EQ(c.pushButton.cy, strip.ImageSize().cy) << c.dpi;
     }
@@ -84,24 +84,24 @@ TEST(Dpi, DialogsLayOutTheirControlsAtTheirDpiAndFollowAChange)
         ASSERT_TRUE(dialog.Create());
         EXPECT_EQ(dpi, dialog.Dpi());
         const RECT window = dialog.Bounds();
-        EXPECT_EQ(Scale(400, dpi), window.right - window.left);
-        EXPECT_EQ(Scale(205, dpi), window.bottom - window.top);
-        EXPECT_EQ(EdgesOf(Scale(RECT{161, 144, 265, 168}, dpi)), EdgesOf(dialog.OkButton().Bounds()));
-        EXPECT_EQ(EdgesOf(Scale(RECT{270, 144, 374, 168}, dpi)), EdgesOf(dialog.CancelButton().Bounds()));
-        EXPECT_EQ(EdgesOf(Scale(SkinnedWindow::TitleBounds, dpi)), EdgesOf(dialog.TitleLabel()->Bounds()));
+        EXPECT_EQ(ui::Scale(400, dpi), window.right - window.left);
+        EXPECT_EQ(ui::Scale(205, dpi), window.bottom - window.top);
+        EXPECT_EQ(EdgesOf(ui::Scale(RECT{161, 144, 265, 168}, dpi)), EdgesOf(dialog.OkButton().Bounds()));
+        EXPECT_EQ(EdgesOf(ui::Scale(RECT{270, 144, 374, 168}, dpi)), EdgesOf(dialog.CancelButton().Bounds()));
+        EXPECT_EQ(EdgesOf(ui::Scale(SkinnedWindow::TitleBounds, dpi)), EdgesOf(dialog.TitleLabel()->Bounds()));
         const RECT box = dialog.FirstBox().Bounds();
-        EXPECT_EQ(Scale(86, dpi), box.top);
-        EXPECT_EQ(Scale(18, dpi), box.bottom - box.top);
+        EXPECT_EQ(ui::Scale(86, dpi), box.top);
+        EXPECT_EQ(ui::Scale(18, dpi), box.bottom - box.top);
         // The caption's text is drawn at the scaled size, not stretched.
         const RECT caption = dialog.FirstCaption().Bounds();
-        EXPECT_GE(caption.bottom - caption.top, Scale(12, dpi));
-        EXPECT_LT(caption.bottom - caption.top, Scale(12, dpi) * 2);
+        EXPECT_GE(caption.bottom - caption.top, ui::Scale(12, dpi));
+        EXPECT_LT(caption.bottom - caption.top, ui::Scale(12, dpi) * 2);
 
         // The warning opens over its dialog at the dialog's DPI.
         WarningForm warning(dialog.Ref());
         ASSERT_TRUE(warning.Create());
         EXPECT_EQ(dpi, warning.Dpi());
-        EXPECT_EQ(EdgesOf(Scale(RECT{19, 70, 83, 134}, dpi)), EdgesOf(warning.Icon().Bounds()));
+        EXPECT_EQ(EdgesOf(ui::Scale(RECT{19, 70, 83, 134}, dpi)), EdgesOf(warning.Icon().Bounds()));
     }
 
     // Moved to a monitor of another DPI, the dialog and all its controls take it up.
@@ -110,7 +110,7 @@ TEST(Dpi, DialogsLayOutTheirControlsAtTheirDpiAndFollowAChange)
     dialog.ApplyDpi(192);
     EXPECT_EQ(192u, dialog.Dpi());
     EXPECT_EQ(192u, dialog.OkButton().Dpi());
-    EXPECT_EQ(EdgesOf(Scale(RECT{161, 144, 265, 168}, 192)), EdgesOf(dialog.OkButton().Bounds()));
+    EXPECT_EQ(EdgesOf(ui::Scale(RECT{161, 144, 265, 168}, 192)), EdgesOf(dialog.OkButton().Bounds()));
     const RECT window = dialog.Bounds();
     EXPECT_EQ(800, window.right - window.left);
     EXPECT_EQ(EdgesOf(SkinnedWindow::FrameAt({400, 205}, 192).panel), EdgesOf(dialog.Panel().Bounds()));

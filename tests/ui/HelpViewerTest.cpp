@@ -119,7 +119,7 @@ TEST_F(HelpViewerTest, OpensTheHelpFileOfTheLanguageWithEnglishForTheOthers)
     };
     for (const Case& c : {Case{0x0407, 1031}, Case{0x0411, 1033}}) {
         SCOPED_TRACE(c.file);
-        const int languageId = SelectLanguage(c.locale).languageId;
+        const int languageId = ui::SelectLanguage(c.locale).languageId;
         ASSERT_EQ(c.file, languageId);
         PlaceOnly(c.file);
 

@@ -17,7 +17,7 @@ constexpr int DamagedPicture = 990;
 
 // The pixel at (x, y) of image index blended over transparent black: its premultiplied
 // colour and its alpha.
-RGBQUAD PixelOf(const ImageStrip& strip, int index, int x, int y)
+RGBQUAD PixelOf(const ui::ImageStrip& strip, int index, int x, int y)
 {
     const SIZE size = strip.ImageSize();
     BITMAPINFO info{};
@@ -47,7 +47,7 @@ TEST(ImageStrip, EachDrawnScaleAndAScaleBetweenThemKeepTransparentEdgesAndColour
     // The logo's drawings are 64, 96 and 128 px; 120 dpi scales the 150 % one down.
     for (const auto& [dpi, side] : {std::pair{96U, 64}, {144U, 96}, {192U, 128}, {120U, 80}}) {
         SCOPED_TRACE(testing::Message() << dpi << " dpi");
-        const ImageStrip logo(IDB_LOGO, 1, dpi);
+        const ui::ImageStrip logo(IDB_LOGO, 1, dpi);
         ASSERT_EQ(side, logo.ImageSize().cx);
         ASSERT_EQ(side, logo.ImageSize().cy);
         const RGBQUAD corner = PixelOf(logo, 0, 0, 0);
@@ -63,7 +63,7 @@ TEST(ImageStrip, EachDrawnScaleAndAScaleBetweenThemKeepTransparentEdgesAndColour
 
     // A strip scaled image by image: the last of the three status icons at 120 dpi is as
     // wide as the others, and its transparent right edge takes nothing from elsewhere.
-    const ImageStrip icons(IDB_STATUS_ICONS, 3, 120);
+    const ui::ImageStrip icons(IDB_STATUS_ICONS, 3, 120);
     ASSERT_EQ(80, icons.ImageSize().cx);
     EXPECT_EQ(0, PixelOf(icons, 2, 79, 40).rgbReserved);
 }
@@ -72,22 +72,22 @@ TEST(ImageStrip, ADamagedOrMissingPictureDrawsNothing)
 {
     for (const int id : {DamagedPicture, 989}) {
         SCOPED_TRACE(id);
-        const ImageStrip strip(id, 1, 96);
+        const ui::ImageStrip strip(id, 1, 96);
         EXPECT_EQ(0, strip.ImageSize().cx);
-        const ImageStrip stretched(id, SIZE{640, 480});
+        const ui::ImageStrip stretched(id, SIZE{640, 480});
         EXPECT_EQ(0, stretched.ImageSize().cx);
         // Drawing what could not be read does nothing and does not fail.
         const tl::unique_hdc dc(CreateCompatibleDC(nullptr));
         strip.Draw(dc.get(), 0, 0, 0);
         stretched.Stretch(dc.get(), {0, 0, 640, 480});
     }
-    EXPECT_EQ(0, ImageStrip(IDB_LOGO, 65, 96).ImageSize().cx) << "more images than the strip has pixels";
-    EXPECT_EQ(0, ImageStrip(IDB_BLOCK_SCREEN, SIZE{0, 768}).ImageSize().cx);
+    EXPECT_EQ(0, ui::ImageStrip(IDB_LOGO, 65, 96).ImageSize().cx) << "more images than the strip has pixels";
+    EXPECT_EQ(0, ui::ImageStrip(IDB_BLOCK_SCREEN, SIZE{0, 768}).ImageSize().cx);
 }
 
 TEST(ImageStrip, TheBlockingPictureIsMadeAtAMonitorsSizeThatIsNoDrawnSize)
 {
-    const ImageStrip picture(IDB_BLOCK_SCREEN, SIZE{1920, 1080});
+    const ui::ImageStrip picture(IDB_BLOCK_SCREEN, SIZE{1920, 1080});
     ASSERT_EQ(1920, picture.ImageSize().cx);
     ASSERT_EQ(1080, picture.ImageSize().cy);
     // A dark teal corner, and the padlock's light body beside its keyhole, where the

@@ -399,7 +399,7 @@ TEST_F(SkinnedWindowTest, LabelThatSizesItselfShowsItsWholeTextAndKeepsItsPlace)
     Label caption(Label::Body);
     ASSERT_TRUE(caption.Create(dialog.Panel().Handle(), {23, 86, 24, 87}));
     caption.SetAutoSize(true);
-    const tl::unique_hfont font = CreatePixelFont(Label::Body.font, DesignDpi);
+    const tl::unique_hfont font = ui::CreatePixelFont(Label::Body.font, ui::DesignDpi);
     for (const std::wstring text : {L"New Password:", L"Confirm Password:", L"Kennwort best\u00e4tigen:"}) {
         caption.SetText(text);
         const RECT bounds = caption.Bounds();

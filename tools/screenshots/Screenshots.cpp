@@ -102,7 +102,7 @@ int main()
     // not stretched by the system.
     SetProcessDPIAware();
     const std::wstring prefix = std::wstring(argv[1]) + L"\\";
-    const std::wstring language = std::wstring(argv[2]) + L"-" + std::to_wstring(DpiOfPrimaryMonitor());
+    const std::wstring language = std::wstring(argv[2]) + L"-" + std::to_wstring(ui::DpiOfPrimaryMonitor());
     LocalFree(argv);
     bool saved = true;
     {
@@ -121,7 +121,7 @@ int main()
         WarningForm warning{ui::WindowRef()};
         saved &= warning.Create();
         warning.SecondMessage().SetVisible(false);
-        warning.SetMessage(SelectUserLanguage().table->GetString("Pwd_Chars_Invalid"));
+        warning.SetMessage(ui::SelectUserLanguage().table->GetString("Pwd_Chars_Invalid"));
         saved &= Photograph(warning, prefix + L"WarningFormChars-" + language + L".bmp");
     }
     {
@@ -159,7 +159,7 @@ int main()
     {
         // The help of the language in the system's viewer: scripts/screenshots has put the
         // help files where the program looks for them.
-        HelpViewer::Show(SelectUserLanguage().languageId);
+        HelpViewer::Show(ui::SelectUserLanguage().languageId);
         HWND viewer = nullptr;
         for (int wait = 0; wait < 200 && (viewer == nullptr || !IsWindowVisible(viewer)); ++wait) {
             Settle(100);
