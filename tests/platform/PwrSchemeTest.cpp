@@ -84,125 +84,111 @@ protected:
     sim::PowerLibrary library;
 };
 
-struct Button {
+// The lid and the two buttons: each has a code, read from the AC side, that stands for the
+// action on both sides. The lid's codes name actions only and leave its event codes alone.
+using UserPolicy = GLOBAL_USER_POWER_POLICY;
+struct Switch {
     const char* name;
-    POWER_ACTION_POLICY GLOBAL_USER_POWER_POLICY::*ac;
-    POWER_ACTION_POLICY GLOBAL_USER_POWER_POLICY::*dc;
+    POWER_ACTION_POLICY UserPolicy::*ac;
+    POWER_ACTION_POLICY UserPolicy::*dc;
     int (PwrScheme::*get)() const;
     void (PwrScheme::*set)(int);
-    // Each side's sample EventCode after code 0: the ask and shut-down bits cleared, the
-    // reset bit set, the other bits kept.
-    DWORD zeroAc;
-    DWORD zeroDc;
 };
 
-const Button Buttons[] = {
-    {"power button", &GLOBAL_USER_POWER_POLICY::PowerButtonAc, &GLOBAL_USER_POWER_POLICY::PowerButtonDc,
-     &PwrScheme::GetPowerButtonAction, &PwrScheme::SetPowerButtonAction, 0x80000001, 0xC0000000},
-    {"sleep button", &GLOBAL_USER_POWER_POLICY::SleepButtonAc, &GLOBAL_USER_POWER_POLICY::SleepButtonDc,
-     &PwrScheme::GetSleepButtonAction, &PwrScheme::SetSleepButtonAction, 0x80000000, 0x80000001},
-};
+const Switch PowerButton{"power button", &UserPolicy::PowerButtonAc, &UserPolicy::PowerButtonDc,
+                         &PwrScheme::GetPowerButtonAction, &PwrScheme::SetPowerButtonAction};
+const Switch SleepButton{"sleep button", &UserPolicy::SleepButtonAc, &UserPolicy::SleepButtonDc,
+                         &PwrScheme::GetSleepButtonAction, &PwrScheme::SetSleepButtonAction};
+const Switch Lid{"lid", &UserPolicy::LidCloseAc, &UserPolicy::LidCloseDc, &PwrScheme::GetCloseLidAction,
+                 &PwrScheme::SetCloseLidAction};
+const Switch* const Switches[] = {&PowerButton, &SleepButton, &Lid};
 
-TEST_F(PwrSchemeTest, ButtonCodesWriteActionAndEventCodeOnBothSidesAndReadBackOthersChangeNothing)
+TEST_F(PwrSchemeTest, SwitchCodesWriteBothSidesAndReadBackOthersChangeNothing)
 {
-    for (const Button& button : Buttons) {
-        const struct {
-            int code;
-            POWER_ACTION action;
-            DWORD eventAc;
-            DWORD eventDc;
-        } rows[] = {
-            {0, PowerActionNone, button.zeroAc, button.zeroDc},
-            {1, PowerActionNone, 0x8, 0x8},
-            {2, PowerActionSleep, 0, 0},
-            {3, PowerActionHibernate, 0, 0},
-            {4, PowerActionNone, 0x10, 0x10},
-        };
-        for (const auto& row : rows) {
-            SCOPED_TRACE(std::string(button.name) + " code " + std::to_string(row.code));
-            library.SetGlobalPolicy(SampleGlobal());
-            GLOBAL_POWER_POLICY expected = SampleGlobal();
-            (expected.user.*button.ac).Action = row.action;
-            (expected.user.*button.ac).EventCode = row.eventAc;
-            (expected.user.*button.dc).Action = row.action;
-            (expected.user.*button.dc).EventCode = row.eventDc;
-            EXPECT_EQ("", Differences(expected, GlobalAfter([&](PwrScheme& s) { (s.*button.set)(row.code); })));
-            EXPECT_EQ(row.code, ReadGlobal([&](const PwrScheme& s) { return (s.*button.get)(); }));
-        }
-        for (const int code : {5, -1, 99, 100, 102, 103, 108, INT_MIN, INT_MAX}) {
-            SCOPED_TRACE(std::string(button.name) + " code " + std::to_string(code));
-            library.SetGlobalPolicy(SampleGlobal());
-            EXPECT_EQ("", Differences(SampleGlobal(), GlobalAfter([&](PwrScheme& s) { (s.*button.set)(code); })));
-        }
-    }
-}
-
-TEST_F(PwrSchemeTest, ButtonCodeComesFromTheAcSide)
-{
-    const struct {
-        POWER_ACTION action;
-        DWORD eventCode;
+    struct Row {
+        const Switch* which;
         int code;
-    } rows[] = {
-        {PowerActionNone, 0, 0},        {PowerActionNone, 0x8, 1},          {PowerActionNone, 0x80000008, 0},
-        {PowerActionNone, 0x10, 4},     {PowerActionNone, 0x18, 0},         {PowerActionNone, 0x80000000, 0},
-        {PowerActionSleep, 0x8, 2},     {PowerActionHibernate, 0x10, 3},    {PowerActionReserved, 0, 101},
-        {PowerActionShutdown, 0, 104},  {PowerActionShutdownReset, 0, 105}, {PowerActionShutdownOff, 0x8, 106},
-        {PowerActionWarmEject, 0, 107},
+        // Nothing: the code changes nothing.
+        std::optional<POWER_ACTION> action;
+        DWORD eventAc;
+        DWORD eventDc;
     };
-    for (const Button& button : Buttons) {
-        for (const auto& row : rows) {
-            SCOPED_TRACE(std::string(button.name) + " action " + std::to_string(row.action) + " event code " +
-                         std::to_string(row.eventCode));
-            GLOBAL_POWER_POLICY global = SampleGlobal();
-            global.user.*button.ac = Policy(row.action, 0, row.eventCode);
-            library.SetGlobalPolicy(global);
-            EXPECT_EQ(row.code, ReadGlobal([&](const PwrScheme& s) { return (s.*button.get)(); }));
+    // A button's code 0 clears the ask and shut-down bits of each side's sample EventCode,
+    // sets the reset bit and keeps the other bits.
+    std::vector<Row> rows = {
+        {&PowerButton, 0, PowerActionNone, 0x80000001, 0xC0000000},
+        {&PowerButton, 1, PowerActionNone, 0x8, 0x8},
+        {&PowerButton, 2, PowerActionSleep, 0, 0},
+        {&PowerButton, 3, PowerActionHibernate, 0, 0},
+        {&PowerButton, 4, PowerActionNone, 0x10, 0x10},
+        {&SleepButton, 0, PowerActionNone, 0x80000000, 0x80000001},
+        {&SleepButton, 1, PowerActionNone, 0x8, 0x8},
+        {&SleepButton, 2, PowerActionSleep, 0, 0},
+        {&SleepButton, 3, PowerActionHibernate, 0, 0},
+        {&SleepButton, 4, PowerActionNone, 0x10, 0x10},
+        {&Lid, 0, PowerActionNone, 0x2, 0x4},
+        {&Lid, 1, PowerActionSleep, 0x2, 0x4},
+        {&Lid, 2, PowerActionHibernate, 0x2, 0x4},
+        {&Lid, 3, std::nullopt, 0, 0},
+        {&Lid, 4, std::nullopt, 0, 0},
+    };
+    for (const Switch* which : Switches) {
+        for (const int code : {5, -1, 99, 100, 102, 103, 108, INT_MIN, INT_MAX}) {
+            rows.push_back({which, code, std::nullopt, 0, 0});
         }
-        // A number that is no action at all, as a damaged policy may hold.
-        GLOBAL_POWER_POLICY global = SampleGlobal();
-        const std::uint32_t noAction = 50;
-        std::memcpy(&(global.user.*button.ac).Action, &noAction, sizeof noAction);
-        library.SetGlobalPolicy(global);
-        EXPECT_EQ(PwrScheme::UnknownCode, ReadGlobal([&](const PwrScheme& s) { return (s.*button.get)(); }));
     }
-}
-
-TEST_F(PwrSchemeTest, LidCodesWriteOnlyTheActionOnBothSidesAndReadBack)
-{
-    const struct {
-        int code;
-        POWER_ACTION action;
-    } rows[] = {{0, PowerActionNone}, {1, PowerActionSleep}, {2, PowerActionHibernate}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE("lid code " + std::to_string(row.code));
+    for (const Row& row : rows) {
+        const Switch& s = *row.which;
+        SCOPED_TRACE(std::string(s.name) + " code " + std::to_string(row.code));
         library.SetGlobalPolicy(SampleGlobal());
         GLOBAL_POWER_POLICY expected = SampleGlobal();
-        expected.user.LidCloseAc.Action = row.action;
-        expected.user.LidCloseDc.Action = row.action;
-        EXPECT_EQ("", Differences(expected, GlobalAfter([&](PwrScheme& s) { s.SetCloseLidAction(row.code); })));
-        EXPECT_EQ(row.code, ReadGlobal([](const PwrScheme& s) { return s.GetCloseLidAction(); }));
-    }
-    for (const int code : {3, 4, 5, -1, 100, 102, 103, 108}) {
-        SCOPED_TRACE("lid code " + std::to_string(code));
-        library.SetGlobalPolicy(SampleGlobal());
-        EXPECT_EQ("", Differences(SampleGlobal(), GlobalAfter([&](PwrScheme& s) { s.SetCloseLidAction(code); })));
+        if (row.action) {
+            expected.user.*s.ac = Policy(*row.action, (expected.user.*s.ac).Flags, row.eventAc);
+            expected.user.*s.dc = Policy(*row.action, (expected.user.*s.dc).Flags, row.eventDc);
+        }
+        EXPECT_EQ("", Differences(expected, GlobalAfter([&](PwrScheme& scheme) { (scheme.*s.set)(row.code); })));
+        if (row.action) {
+            EXPECT_EQ(row.code, ReadGlobal([&](const PwrScheme& scheme) { return (scheme.*s.get)(); }));
+        }
     }
 }
 
-TEST_F(PwrSchemeTest, LidCodeComesFromTheAcSide)
+TEST_F(PwrSchemeTest, SwitchCodeComesFromTheAcSide)
 {
     const struct {
-        POWER_ACTION action;
-        int code;
-    } rows[] = {{PowerActionNone, 0},       {PowerActionSleep, 1},         {PowerActionHibernate, 2},
-                {PowerActionShutdown, 104}, {PowerActionShutdownOff, 106}, {PowerActionWarmEject, 107}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE("lid action " + std::to_string(row.action));
-        GLOBAL_POWER_POLICY global = SampleGlobal();
-        global.user.LidCloseAc.Action = row.action;
-        library.SetGlobalPolicy(global);
-        EXPECT_EQ(row.code, ReadGlobal([](const PwrScheme& s) { return s.GetCloseLidAction(); }));
+        std::uint32_t action;
+        DWORD eventCode;
+        int buttonCode;
+        int lidCode;
+    } rows[] = {
+        {PowerActionNone, 0, 0, 0},
+        {PowerActionNone, 0x8, 1, 0},
+        {PowerActionNone, 0x80000008, 0, 0},
+        {PowerActionNone, 0x10, 4, 0},
+        {PowerActionNone, 0x18, 0, 0},
+        {PowerActionNone, 0x80000000, 0, 0},
+        {PowerActionSleep, 0x8, 2, 1},
+        {PowerActionHibernate, 0x10, 3, 2},
+        {PowerActionReserved, 0, 101, 101},
+        {PowerActionShutdown, 0, 104, 104},
+        {PowerActionShutdownReset, 0, 105, 105},
+        {PowerActionShutdownOff, 0x8, 106, 106},
+        {PowerActionWarmEject, 0, 107, 107},
+        // A number that is no action at all, as a damaged policy may hold.
+        {50, 0, PwrScheme::UnknownCode, PwrScheme::UnknownCode},
+    };
+    for (const Switch* which : Switches) {
+        for (const auto& row : rows) {
+            const Switch& s = *which;
+            SCOPED_TRACE(std::string(s.name) + " action " + std::to_string(row.action) + " event code " +
+                         std::to_string(row.eventCode));
+            GLOBAL_POWER_POLICY global = SampleGlobal();
+            (global.user.*s.ac).EventCode = row.eventCode;
+            std::memcpy(&(global.user.*s.ac).Action, &row.action, sizeof row.action);
+            library.SetGlobalPolicy(global);
+            EXPECT_EQ(which == &Lid ? row.lidCode : row.buttonCode,
+                      ReadGlobal([&](const PwrScheme& scheme) { return (scheme.*s.get)(); }));
+        }
     }
 }
 

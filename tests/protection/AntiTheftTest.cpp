@@ -11,7 +11,7 @@
 #include "platform/PowerSamples.h"
 #include "platform/WMI.h"
 #include "protection/AntiTheftDialogs.h"
-#include "protection/MessageBoxes.h"
+#include "protection/RecordingMessageBoxes.h"
 #include "protection/ScreenSaver.h"
 
 #include <gtest/gtest.h>
@@ -57,12 +57,6 @@ class FakeScreenSaver final : public ScreenSaver {
 public:
     void SetActive(bool active) override { switched.push_back(active); }
     std::vector<bool> switched;
-};
-
-class FakeMessageBoxes final : public MessageBoxes {
-public:
-    void Show(const std::wstring& text) override { shown.push_back(text); }
-    std::vector<std::wstring> shown;
 };
 
 // The settings anti-theft keeps, in the settings' order.
@@ -161,7 +155,7 @@ protected:
     PowerFunctions functions = library.Functions();
     FakeScreenSaver screenSaver;
     FakeDialogs dialogs;
-    FakeMessageBoxes messageBoxes;
+    RecordingMessageBoxes messageBoxes;
     AntiTheft antiTheft{{settings, wmi, functions, screenSaver, dialogs, messageBoxes, nullptr, L""}};
 
 private:

@@ -1,7 +1,7 @@
 #include "protection/HddProtection.h"
 
 #include "platform/HaldenFunc.h"
-#include "protection/MessageBoxes.h"
+#include "protection/RecordingMessageBoxes.h"
 #include "protection/Timer.h"
 #include "platform/WMI.h"
 #include "resource.h"
@@ -112,12 +112,6 @@ private:
     EventLog& m_log;
 };
 
-class FakeMessageBoxes final : public MessageBoxes {
-public:
-    void Show(const std::wstring& text) override { shown.push_back(text); }
-    std::vector<std::wstring> shown;
-};
-
 class HddProtectionTest : public ::testing::Test {
 protected:
     HddProtectionTest()
@@ -165,8 +159,8 @@ protected:
     int FinishReports() const
     {
         const auto calls = provider.Calls();
-        return static_cast<int>(std::count_if(calls.begin(), calls.end(),
-                                              [](const sim::MethodCall& c) { return c.method == L"FinishProcessEvent"; }));
+        return static_cast<int>(std::count_if(
+            calls.begin(), calls.end(), [](const sim::MethodCall& c) { return c.method == L"FinishProcessEvent"; }));
     }
 
     testsupport::TestSettingsKey settingsKey;
@@ -180,17 +174,16 @@ protected:
     FakeTimer timer1{clock, 40};
     FakeTimer timer2{clock, 1000};
     FakeShockState shockState{log};
-    FakeMessageBoxes messageBoxes;
+    testsupport::RecordingMessageBoxes messageBoxes;
     HddProtection hdd{{settings, wmi, tray, icons, ui::CtrlText_enUS, timer1, timer2, shockState, messageBoxes}};
 };
 
 TEST_F(HddProtectionTest, OneReportRunsTheWholeReactionAndThenRests)
 {
     hdd.StartShaking();
-    EXPECT_EQ((std::vector<Event>{{0, "state 1"},
-                                  {0, "image 2"},
-                                  {0, "balloon Shock or vibration detected, HDD protected"}}),
-              log.events);
+    EXPECT_EQ(
+        (std::vector<Event>{{0, "state 1"}, {0, "image 2"}, {0, "balloon Shock or vibration detected, HDD protected"}}),
+        log.events);
     EXPECT_EQ(1, HaldenFunc().GetShakingNow());
 
     AdvanceTo(5079);
@@ -202,9 +195,8 @@ TEST_F(HddProtectionTest, OneReportRunsTheWholeReactionAndThenRests)
     EXPECT_EQ(0, FinishReports());
 
     AdvanceTo(8119);
-    EXPECT_EQ((std::vector<Event>{{5080, "state 0"},
-                                  {5080, "image 1"},
-                                  {5080, "balloon No shock or vibration, HDD is functional"}}),
+    EXPECT_EQ((std::vector<Event>{
+                  {5080, "state 0"}, {5080, "image 1"}, {5080, "balloon No shock or vibration, HDD is functional"}}),
               EventsBetween(5080, 8119));
     EXPECT_EQ(1, FinishReports());
     EXPECT_EQ(0, HaldenFunc().GetShakingNow());
@@ -233,9 +225,8 @@ TEST_F(HddProtectionTest, EveryReportStartsTheFiveSecondsAgain)
     EXPECT_EQ(0, FinishReports());
     AdvanceTo(9080);
     EXPECT_EQ(1, FinishReports());
-    EXPECT_EQ((std::vector<Event>{{9080, "state 0"},
-                                  {9080, "image 1"},
-                                  {9080, "balloon No shock or vibration, HDD is functional"}}),
+    EXPECT_EQ((std::vector<Event>{
+                  {9080, "state 0"}, {9080, "image 1"}, {9080, "balloon No shock or vibration, HDD is functional"}}),
               EventsBetween(9080, 9080));
     std::vector<std::string> states;
     for (const Event& event : log.events) {
@@ -299,11 +290,10 @@ TEST_F(HddProtectionTest, SwitchingOnDuringAReactionFreezesItOnTheShockImage)
 TEST_F(HddProtectionTest, ShockOverWithoutAReactionStillEndsOne)
 {
     hdd.ShockOver();
-    EXPECT_EQ((std::vector<Event>{{0, "state 0"},
-                                  {0, "state 0"},
-                                  {0, "image 1"},
-                                  {0, "balloon No shock or vibration, HDD is functional"}}),
-              log.events);
+    EXPECT_EQ(
+        (std::vector<Event>{
+            {0, "state 0"}, {0, "state 0"}, {0, "image 1"}, {0, "balloon No shock or vibration, HDD is functional"}}),
+        log.events);
     EXPECT_EQ(1, FinishReports());
 
     AdvanceTo(51 * 40 + 1000);

@@ -61,6 +61,17 @@ TEST(CtrlText, EnglishHoldsEveryKeyWithItsExactText)
     }
 }
 
+TEST(CtrlText, AKeyNoTableHoldsGivesAnEmptyText)
+{
+    // Near misses of real keys: a lookup must match the whole key, letter case included.
+    for (const auto& [name, table] : AllTables) {
+        SCOPED_TRACE(name);
+        for (const char* missing : {"pwd", "PWD", "Pwd ", "Pwd_", "Shocked", "", "Wrong_Pwd_Info_"}) {
+            EXPECT_EQ(L"", table->GetString(missing)) << '"' << missing << '"';
+        }
+    }
+}
+
 TEST(CtrlText, TranslationsCarryTheProductsOwnNamesForBothProtections)
 {
     struct Expected {
@@ -107,9 +118,8 @@ TEST(CtrlText, EveryOtherTableIsTranslated)
             continue;
         }
         SCOPED_TRACE(name);
-        for (const char* key :
-             {"Create_New_Pwd", "First_Launch", "No_Shock", "Pwd_Chars_Invalid", "Pwd_Verify", "Shcoked", "Unattended",
-              "Wrong_Pwd_Info"}) {
+        for (const char* key : {"Create_New_Pwd", "First_Launch", "No_Shock", "Pwd_Chars_Invalid", "Pwd_Verify",
+                                "Shcoked", "Unattended", "Wrong_Pwd_Info"}) {
             EXPECT_NE(ui::CtrlText_enUS.GetString(key), table->GetString(key)) << key;
         }
     }

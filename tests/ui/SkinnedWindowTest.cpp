@@ -40,7 +40,7 @@ RECT PushButtonAt(LONG left, LONG top)
 // boxes and two push buttons, OK and Cancel, in the create-password dialog's places.
 class TestDialog final : public SkinnedWindow {
 public:
-    explicit TestDialog(const Options& options = {.title = DialogTitle}) : SkinnedWindow(options)
+    explicit TestDialog(const Options& options) : SkinnedWindow(options)
     {
         ok.Click = [this] { ++okClicks; };
         cancel.Click = [this] {
@@ -150,13 +150,17 @@ Ink InkOf(const std::function<void(HDC)>& draw)
     return ink;
 }
 
+// Each test has the dialog built, hidden, as the program builds its dialogs before showing them.
 class SkinnedWindowTest : public ::testing::Test {
 protected:
+    explicit SkinnedWindowTest(const SkinnedWindow::Options& options = {.title = DialogTitle}) : dialog(options) {}
+
     void SetUp() override
     {
         // Nothing of ours lies under the pointer when a window opens.
         MoveTo({2, 2});
         testsupport::PumpPending();
+        ASSERT_TRUE(dialog.Create());
     }
     void TearDown() override
     {
@@ -166,16 +170,27 @@ protected:
         testsupport::PumpPending();
     }
 
+    void Show()
+    {
+        dialog.Show();
+        testsupport::PumpPending();
+    }
+
     // A point of the panel where no control lies.
-    static POINT PanelSpot(TestDialog& dialog) { return OnScreen(dialog.Panel().Handle(), {40, 150}); }
+    POINT PanelSpot() { return OnScreen(dialog.Panel().Handle(), {40, 150}); }
+
+    TestDialog dialog;
+};
+
+// A prompt that must be answered where it opened.
+class FixedPromptTest : public SkinnedWindowTest {
+protected:
+    FixedPromptTest() : SkinnedWindowTest({.title = DialogTitle, .closeButton = false, .draggable = false}) {}
 };
 
 TEST_F(SkinnedWindowTest, PushButtonImageFollowsThePointerAndAClickKeepsThePressedImage)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    dialog.Show();
-    testsupport::PumpPending();
+    Show();
     const HWND ok = dialog.ok.Handle();
     // Left of the text, inside the border.
     const auto buttonFace = [&] { return PixelAt(ok, {6, 12}); };
@@ -188,7 +203,7 @@ TEST_F(SkinnedWindowTest, PushButtonImageFollowsThePointerAndAClickKeepsThePress
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 1; }));
     EXPECT_NE(normal, buttonFace());
 
-    MoveTo(PanelSpot(dialog));
+    MoveTo(PanelSpot());
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 2; }));
     EXPECT_EQ(normal, buttonFace());
 
@@ -204,7 +219,7 @@ TEST_F(SkinnedWindowTest, PushButtonImageFollowsThePointerAndAClickKeepsThePress
     EXPECT_EQ(3, dialog.ok.ImageIndex()) << "releasing changes no image";
     EXPECT_EQ(pressed, buttonFace());
 
-    MoveTo(PanelSpot(dialog));
+    MoveTo(PanelSpot());
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 2; }));
     EXPECT_EQ(2, dialog.cancel.ImageIndex()) << "the other button never had the pointer";
     EXPECT_EQ(1, dialog.okClicks);
@@ -213,16 +228,13 @@ TEST_F(SkinnedWindowTest, PushButtonImageFollowsThePointerAndAClickKeepsThePress
 
 TEST_F(SkinnedWindowTest, PressThatLeavesTheButtonBeforeTheReleaseDoesNothing)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    dialog.Show();
-    testsupport::PumpPending();
+    Show();
     const HWND ok = dialog.ok.Handle();
 
     MoveTo(CentreOf(ok));
     Press();
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 3; }));
-    MoveTo(PanelSpot(dialog));
+    MoveTo(PanelSpot());
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 2; }));
     Release();
     ASSERT_TRUE(testsupport::PumpUntil([] { return GetCapture() == nullptr; })) << "the button lets go of the mouse";
@@ -233,7 +245,7 @@ TEST_F(SkinnedWindowTest, PressThatLeavesTheButtonBeforeTheReleaseDoesNothing)
     MoveTo(CentreOf(ok));
     Press();
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 3; }));
-    MoveTo(PanelSpot(dialog));
+    MoveTo(PanelSpot());
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 2; }));
     MoveTo(CentreOf(ok));
     ASSERT_TRUE(testsupport::PumpUntil([&] { return dialog.ok.ImageIndex() == 1; }));
@@ -244,10 +256,7 @@ TEST_F(SkinnedWindowTest, PressThatLeavesTheButtonBeforeTheReleaseDoesNothing)
 
 TEST_F(SkinnedWindowTest, CloseButtonImageFollowsThePointerAndItsClickClosesTheWindow)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    dialog.Show();
-    testsupport::PumpPending();
+    Show();
     ASSERT_NE(nullptr, dialog.CloseButton());
     const PictureButton& closeButton = *dialog.CloseButton();
     const HWND close = closeButton.Handle();
@@ -255,7 +264,7 @@ TEST_F(SkinnedWindowTest, CloseButtonImageFollowsThePointerAndItsClickClosesTheW
 
     MoveTo(CentreOf(close));
     ASSERT_TRUE(testsupport::PumpUntil([&] { return closeButton.ImageIndex() == 0; }));
-    MoveTo(PanelSpot(dialog));
+    MoveTo(PanelSpot());
     ASSERT_TRUE(testsupport::PumpUntil([&] { return closeButton.ImageIndex() == 1; }));
     MoveTo(CentreOf(close));
     Press();
@@ -270,13 +279,10 @@ TEST_F(SkinnedWindowTest, CloseButtonImageFollowsThePointerAndItsClickClosesTheW
 
 TEST_F(SkinnedWindowTest, DraggingTheCaptionStripMovesTheWindowAndDraggingThePanelDoesNot)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    dialog.Show();
-    testsupport::PumpPending();
+    Show();
     const HWND window = dialog.Handle();
     const POINT strip = OnScreen(window, {120, 12});
-    const POINT panel = PanelSpot(dialog);
+    const POINT panel = PanelSpot();
 
     // The strip is the window's own surface and answers as a caption; the panel and the
     // close button answer for themselves.
@@ -300,15 +306,12 @@ TEST_F(SkinnedWindowTest, DraggingTheCaptionStripMovesTheWindowAndDraggingThePan
     EXPECT_EQ(205, after.bottom - after.top);
 }
 
-TEST_F(SkinnedWindowTest, WindowWithoutCaptionDragNeitherMovesNorHasACloseButton)
+TEST_F(FixedPromptTest, WindowWithoutCaptionDragNeitherMovesNorHasACloseButton)
 {
-    TestDialog prompt({.title = DialogTitle, .closeButton = false, .draggable = false});
-    ASSERT_TRUE(prompt.Create());
-    prompt.Show();
-    testsupport::PumpPending();
-    const HWND window = prompt.Handle();
-    EXPECT_EQ(nullptr, prompt.CloseButton());
-    ASSERT_NE(nullptr, prompt.TitleLabel());
+    Show();
+    const HWND window = dialog.Handle();
+    EXPECT_EQ(nullptr, dialog.CloseButton());
+    ASSERT_NE(nullptr, dialog.TitleLabel());
 
     const POINT strip = OnScreen(window, {120, 12});
     EXPECT_EQ(HTCLIENT, SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(strip.x, strip.y)));
@@ -323,10 +326,7 @@ TEST_F(SkinnedWindowTest, WindowWithoutCaptionDragNeitherMovesNorHasACloseButton
 
 TEST_F(SkinnedWindowTest, DoubleClickOnTheCaptionStripChangesNeitherSizeNorPosition)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    dialog.Show();
-    testsupport::PumpPending();
+    Show();
     const HWND window = dialog.Handle();
     const RECT before = ScreenBounds(window);
     const POINT strip = OnScreen(window, {200, 12});
@@ -347,13 +347,10 @@ TEST_F(SkinnedWindowTest, OpensCentredOnTopWithoutTaskbarButtonAndKeepsItsSize)
     GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
 
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
     const HWND window = dialog.Handle();
     EXPECT_EQ(window, FindWindowW(nullptr, DialogTitle));
     EXPECT_FALSE(IsWindowVisible(window)) << "built hidden";
-    dialog.Show();
-    testsupport::PumpPending();
+    Show();
 
     const RECT bounds = ScreenBounds(window);
     EXPECT_EQ(400, bounds.right - bounds.left);
@@ -394,8 +391,6 @@ TEST_F(SkinnedWindowTest, OpensCentredOnTopWithoutTaskbarButtonAndKeepsItsSize)
 
 TEST_F(SkinnedWindowTest, LabelThatSizesItselfShowsItsWholeTextAndKeepsItsPlace)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
     Label caption(Label::Body);
     ASSERT_TRUE(caption.Create(dialog.Panel().Handle(), {23, 86, 24, 87}));
     caption.SetAutoSize(true);
@@ -424,10 +419,7 @@ TEST_F(SkinnedWindowTest, LabelThatSizesItselfShowsItsWholeTextAndKeepsItsPlace)
 
 TEST_F(SkinnedWindowTest, PasswordBoxTakesItsLimitOfTypedCharactersAndShowsStars)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    dialog.Show();
-    testsupport::PumpPending();
+    Show();
     ASSERT_EQ(dialog.first.Handle(), GetFocus()) << "the first box has the keyboard";
 
     // A backspace after the ninth character: had the box taken it, the backspace would
@@ -445,12 +437,9 @@ TEST_F(SkinnedWindowTest, PasswordBoxTakesItsLimitOfTypedCharactersAndShowsStars
 
 TEST_F(SkinnedWindowTest, PictureBoxShowsTheImageOfItsIndexOverThePanel)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
     PictureBox icon(IDB_STATUS_ICONS, 3, 2);
     ASSERT_TRUE(icon.Create(dialog.Panel().Handle(), {19, 70, 83, 134}));
-    dialog.Show();
-    testsupport::PumpPending();
+    Show();
 
     // The icons' corners are transparent: the panel shows through, not black.
     EXPECT_EQ(RGB(255, 255, 255), PixelAt(icon.Handle(), {1, 1}));
@@ -466,8 +455,6 @@ TEST_F(SkinnedWindowTest, ShowModalServesOtherWindowsUntilTheDialogCloses)
     ASSERT_TRUE(other.Create());
     other.SetLocation({20, 20});
     other.Show();
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
     // The boxes' windows go with the dialog.
     const HWND first = dialog.first.Handle();
     const HWND second = dialog.second.Handle();
@@ -493,8 +480,6 @@ TEST_F(SkinnedWindowTest, ShowModalServesOtherWindowsUntilTheDialogCloses)
 
 TEST_F(SkinnedWindowTest, QuitRequestEndsTheModalLoopAndIsPassedOn)
 {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
     Script script({Steps({Do([] { PostQuitMessage(7); })})}, {DialogTitle});
     dialog.ShowModal();
 
