@@ -66,6 +66,9 @@ public:
     QuenLeadsElsewhere& operator=(const QuenLeadsElsewhere&) = delete;
     ~QuenLeadsElsewhere()
     {
+        // A refused install may have removed the folder the link leads to (Wine's msiexec
+        // does), and a link that leads nowhere is gone for Windows before rm has run.
+        CreateDirectoryW(L"C:\\Elsewhere", nullptr);
         EXPECT_TRUE(Linux(L"rm", L"Quen") && PumpUntil([] { return !Exists(L"C:\\Quen"); }));
         RemoveDirectoryW(L"C:\\Elsewhere");
     }
