@@ -1,6 +1,8 @@
-// The simulated powrprof.dll of this build takes the place of the system's in the real
-// Tremorlink.exe, and only there: the test binary, like any other program of the prefix,
-// keeps Wine's own.
+// The simulated powrprof.dll of this build takes the place of the system's for
+// Tremorlink.exe alone: the same program under another name keeps Wine's, as every other
+// program of the prefix does, and Wine's library and load order are back afterwards. That
+// Tremorlink.exe runs on the simulated library shows wherever it is armed
+// (AntiTheftExeTest): the power settings it overrides are the ones that library keeps.
 #include "app/SimulatedPower.h"
 #include "app/TremorlinkProcess.h"
 #include "platform/Handles.h"
@@ -9,6 +11,9 @@
 #include <tlhelp32.h>
 
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -16,134 +21,76 @@
 
 namespace {
 
-using testsupport::SimulatedPowerInPlace;
-using testsupport::UnderWine;
+using namespace testsupport;
 
-struct ImageStamp {
-    DWORD timeDateStamp;
-    DWORD sizeOfImage;
-    DWORD entryPoint;
-
-    friend bool operator==(const ImageStamp&, const ImageStamp&) = default;
-};
-
-ImageStamp StampOf(const IMAGE_NT_HEADERS& headers)
-{
-    return {headers.FileHeader.TimeDateStamp, headers.OptionalHeader.SizeOfImage,
-            headers.OptionalHeader.AddressOfEntryPoint};
-}
-
-// Reads the headers of a module image in that process, or of a file when process is null.
-template <typename Read> std::optional<ImageStamp> ReadStamp(Read read)
-{
-    IMAGE_DOS_HEADER dos{};
-    IMAGE_NT_HEADERS headers{};
-    if (!read(0, &dos, sizeof(dos)) || dos.e_magic != IMAGE_DOS_SIGNATURE ||
-        !read(static_cast<DWORD>(dos.e_lfanew), &headers, sizeof(headers)) || headers.Signature != IMAGE_NT_SIGNATURE) {
-        return std::nullopt;
-    }
-    return StampOf(headers);
-}
-
-std::optional<ImageStamp> FileStamp(const std::wstring& path)
-{
-    const tl::unique_hfile file(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    return ReadStamp([&](DWORD offset, void* data, DWORD size) {
-        DWORD read = 0;
-        return file && SetFilePointer(file.get(), static_cast<LONG>(offset), nullptr, FILE_BEGIN) == offset &&
-               ReadFile(file.get(), data, size, &read, nullptr) && read == size;
-    });
-}
-
-// The base of the module of that name in the process, or null.
-BYTE* ModuleIn(DWORD processId, const wchar_t* name)
+// The size in memory of the power library in that process, 0 without one.
+DWORD PowerLibraryIn(DWORD processId)
 {
     const tl::unique_hfile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
     MODULEENTRY32W module{};
     module.dwSize = sizeof(module);
     for (BOOL found = snapshot && Module32FirstW(snapshot.get(), &module); found;
          found = Module32NextW(snapshot.get(), &module)) {
-        if (_wcsicmp(module.szModule, name) == 0) {
-            return module.modBaseAddr;
+        if (_wcsicmp(module.szModule, L"powrprof.dll") == 0) {
+            return module.modBaseSize;
         }
     }
-    return nullptr;
+    return 0;
 }
 
-// LoadLibraryW(name) run in the other process, as its own import of the library would
-// load it: by name, under that program's load order. True once the thread has returned.
-bool LoadInProcess(HANDLE process, const std::wstring& name)
+std::string FileBytes(const std::wstring& path)
 {
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    BYTE* const remoteKernel = ModuleIn(GetProcessId(process), L"kernel32.dll");
-    const auto loadLibrary = reinterpret_cast<BYTE*>(reinterpret_cast<void*>(GetProcAddress(kernel, "LoadLibraryW")));
-    if (remoteKernel == nullptr || loadLibrary == nullptr) {
-        return false;
-    }
-    const auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(remoteKernel + (loadLibrary - reinterpret_cast<BYTE*>(kernel))));
-    const SIZE_T size = (name.size() + 1) * sizeof(wchar_t);
-    void* const text = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (text == nullptr) {
-        return false;
-    }
-    const tl::unique_handle thread(WriteProcessMemory(process, text, name.c_str(), size, nullptr)
-                                       ? CreateRemoteThread(process, nullptr, 0, start, text, 0, nullptr)
-                                       : nullptr);
-    const bool returned = thread && WaitForSingleObject(thread.get(), testsupport::StartTimeoutMs) == WAIT_OBJECT_0;
-    VirtualFreeEx(process, text, 0, MEM_RELEASE);
-    return returned;
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // The program is ended before Wine's library is put back, whatever happened.
 class SimulatedPowerExe : public ::testing::Test {
 protected:
-    void TearDown() override { testsupport::EndIfRunning(program.get()); }
+    void TearDown() override { EndIfRunning(program.get()); }
+
+    // The power library of the program in that file, read while it runs; one copy runs at a
+    // time, so it is closed again.
+    DWORD PowerLibraryOf(const std::wstring& file)
+    {
+        program = StartProgram(L"\"" + file + L"\"");
+        const HWND window = WaitForMainWindow(program.get());
+        EXPECT_NE(nullptr, window) << "the main window never appeared";
+        const DWORD size = PowerLibraryIn(GetProcessId(program.get()));
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, WaitForExit(program.get()));
+        return size;
+    }
 
     std::optional<SimulatedPowerInPlace> power;
     tl::unique_handle program;
 };
 
-TEST_F(SimulatedPowerExe, TremorlinkLoadsTheSimulatedLibraryAndOtherProgramsKeepWines)
+TEST_F(SimulatedPowerExe, TremorlinkAloneGetsTheSimulatedLibraryAndWinesComesBack)
 {
     if (!UnderWine()) {
         GTEST_SKIP() << "replaces the power library of the system, which only our own Wine prefixes may have";
     }
     ASSERT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink")) << "a copy is already running";
-    const std::optional<ImageStamp> simulated = FileStamp(testsupport::WindowsPath(TREMORLINK_SIM_POWRPROF_DLL));
-    const std::optional<ImageStamp> wines = FileStamp(SimulatedPowerInPlace::SystemLibrary());
-    ASSERT_TRUE(simulated && wines);
-    ASSERT_NE(*simulated, *wines);
+    const std::string wines = FileBytes(SimulatedPowerInPlace::SystemLibrary());
+    ASSERT_FALSE(wines.empty());
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, folder));
+    const std::wstring renamed = std::wstring(folder) + L"TremorlinkRenamed.exe";
+    ASSERT_TRUE(CopyFileW(WindowsPath(TREMORLINK_EXE).c_str(), renamed.c_str(), FALSE));
 
     power.emplace();
     ASSERT_TRUE(power->InPlace());
-    program = testsupport::StartTremorlink();
-    ASSERT_TRUE(program);
-    const HWND window = testsupport::WaitForMainWindow(program.get());
-    ASSERT_NE(nullptr, window) << "the main window never appeared";
+    const DWORD tremorlinks = PowerLibraryOf(WindowsPath(TREMORLINK_EXE));
+    const DWORD renameds = PowerLibraryOf(renamed);
+    DeleteFileW(renamed.c_str());
 
-    EXPECT_TRUE(LoadInProcess(program.get(), L"powrprof.dll"));
-    BYTE* const base = ModuleIn(GetProcessId(program.get()), L"powrprof.dll");
-    ASSERT_NE(nullptr, base) << "the program has no powrprof.dll";
-    const std::optional<ImageStamp> loaded = ReadStamp([&](DWORD offset, void* data, DWORD size) {
-        SIZE_T read = 0;
-        return ReadProcessMemory(program.get(), base + offset, data, size, &read) && read == size;
-    });
-    EXPECT_EQ(simulated, loaded) << "Tremorlink.exe runs on another library than the simulated one";
-
-    // Loaded by name here too, where no override applies.
-    const HMODULE own = LoadLibraryW(L"powrprof.dll");
-    ASSERT_NE(nullptr, own);
-    EXPECT_NE(nullptr, reinterpret_cast<void*>(GetProcAddress(own, "CallNtPowerInformation")))
-        << "the test binary got the simulated library too";
-    FreeLibrary(own);
-
-    ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-    EXPECT_EQ(0u, testsupport::WaitForExit(program.get()));
+    // This process loaded Wine's library at its start, before the simulated one was there.
+    EXPECT_EQ(PowerLibraryIn(GetCurrentProcessId()), renameds) << "another program got the simulated library";
+    EXPECT_NE(renameds, tremorlinks) << "Tremorlink.exe got Wine's library";
 
     power.reset();
-    EXPECT_EQ(wines, FileStamp(SimulatedPowerInPlace::SystemLibrary())) << "Wine's own library is back";
+    EXPECT_EQ(wines, FileBytes(SimulatedPowerInPlace::SystemLibrary())) << "Wine's own library is back";
     tl::unique_hkey overrides;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Tremorlink.exe", 0,
                                                   KEY_READ, overrides.put()))

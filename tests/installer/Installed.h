@@ -1,18 +1,24 @@
 #pragma once
-// What an installer of this build leaves in the test prefix, shared by the tests of the
-// setup program and of the MSI package: the files, the settings key and its access list,
-// the logon task, and an armed end for the uninstall to put right.
+// The installers of this build, the setup program made by NSIS and the MSI package made by
+// wixl, run silently in the test prefix as an administrator's deployment would, and what
+// they leave there: the files, the settings key and its access list, the logon task, and
+// an armed end for the uninstall to put right. One fixture serves both; a test of what
+// only one of them does takes it with that one alone.
 #include "MessagePump.h"
 #include "PowerReport.h"
 #include "PowerStore.h"
 #include "ProtectedKey.h"
 #include "TestSupport.h"
+#include "app/SimulatedPower.h"
+#include "app/SimulatedProvider.h"
+#include "app/TremorlinkProcess.h"
 #include "platform/Handles.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -28,6 +34,14 @@ inline constexpr wchar_t TaskFile[] = L"C:\\windows\\system32\\tasks\\Quen Tremo
 inline constexpr const wchar_t* ProgramFiles[] = {
     L"Tremorlink.exe", L"WinLock.dll",    L"Help\\1033.chm", L"Help\\1028.chm", L"Help\\2052.chm",
     L"Help\\1036.chm", L"Help\\1031.chm", L"Help\\1040.chm", L"Help\\1046.chm", L"Help\\1034.chm"};
+
+inline const std::wstring UninstallKeys = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+inline const std::wstring SetupUninstallKey = UninstallKeys + L"QuenTremorlink";
+inline const std::wstring MsiUninstallKey = UninstallKeys + L"" TREMORLINK_TEST_MSI_PRODUCT_CODE;
+// The same package as the next version, which upgrades this one.
+inline const std::wstring NextMsiUninstallKey = UninstallKeys + L"" TREMORLINK_TEST_NEXT_MSI_PRODUCT_CODE;
+// A password as the program keeps it, for the settings an install must keep.
+inline constexpr wchar_t PasswordDigest[] = L"5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8";
 
 inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -48,6 +62,69 @@ inline std::wstring StringValue(const std::wstring& subKey, const wchar_t* name)
     return text;
 }
 
+// Runs an installer and waits until it and every program it started have ended: its exit
+// code, or STILL_ACTIVE after ending them all when that takes too long. Its own end is not
+// the end of its work: the setup's uninstaller hands over to a copy of itself and ends at
+// once, and the program an uninstall starts to put back an armed period's power settings
+// may outlive it; the next install, or the power library put back after the test, would
+// meet what is still running. The time allowed holds the half minute an uninstall gives
+// that restore and the program's own time to end.
+inline DWORD RunToTheEnd(std::wstring commandLine)
+{
+    const tl::unique_handle job(CreateJobObjectW(nullptr, nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!job || !CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                nullptr, &startup, &started)) {
+        ADD_FAILURE() << "could not start an installer: " << GetLastError();
+        return STILL_ACTIVE;
+    }
+    const tl::unique_handle process(started.hProcess);
+    const tl::unique_handle thread(started.hThread);
+    if (!AssignProcessToJobObject(job.get(), process.get())) {
+        ADD_FAILURE() << "AssignProcessToJobObject failed: " << GetLastError();
+        TerminateProcess(process.get(), 1);
+        return STILL_ACTIVE;
+    }
+    ResumeThread(thread.get());
+    const bool ended = PumpUntil(
+        [&] {
+            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+            return QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting,
+                                             sizeof(accounting), nullptr) &&
+                   accounting.ActiveProcesses == 0;
+        },
+        std::chrono::seconds(90));
+    if (!ended) {
+        TerminateJobObject(job.get(), 1);
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+// The setup program or its uninstaller, silently.
+inline DWORD RunSilently(const std::wstring& program, const std::wstring& lastArguments = L"")
+{
+    return RunToTheEnd(L"\"" + program + L"\" /S" + lastArguments);
+}
+
+// msiexec /i or /x with a package, silently.
+inline DWORD Msiexec(const std::wstring& option, const std::wstring& properties = L"",
+                     const char* package = TREMORLINK_TEST_MSI)
+{
+    return RunToTheEnd(L"msiexec.exe " + option + L" \"" + WindowsPath(package) + L"\" " + properties + L" /qn");
+}
+
+// Nothing of either installer is left.
+inline bool Uninstalled()
+{
+    return !Exists(InstallFolder) && !KeyExists(SettingsKey) && !KeyExists(SetupUninstallKey) &&
+           !KeyExists(MsiUninstallKey) && !KeyExists(NextMsiUninstallKey) && !Exists(TaskFile);
+}
+
 // C:\Quen made before an install as a link to C:\Elsewhere, as any user could make it on
 // Windows. Wine shows a Linux link as a folder that is a reparse point and its
 // CreateSymbolicLinkW makes nothing, so Linux's ln makes it; Wine starts a Linux program
@@ -66,6 +143,9 @@ public:
     QuenLeadsElsewhere& operator=(const QuenLeadsElsewhere&) = delete;
     ~QuenLeadsElsewhere()
     {
+        // A refused install may have removed the folder the link leads to (Wine's msiexec
+        // does), and a link that leads nowhere is gone for Windows before rm has run.
+        CreateDirectoryW(L"C:\\Elsewhere", nullptr);
         EXPECT_TRUE(Linux(L"rm", L"Quen") && PumpUntil([] { return !Exists(L"C:\\Quen"); }));
         RemoveDirectoryW(L"C:\\Elsewhere");
     }
@@ -146,5 +226,73 @@ inline void ExpectPowerSettingsPutBack()
     EXPECT_EQ(sim::PowerReport(sim::NotebookPowerState(), true), sim::PowerReport(*now, true));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "QUEN_Tremorlink")) << "the program started for it was ended again";
 }
+
+enum class Package { Setup, Msi };
+
+// For the names ctest shows (::testing::PrintToStringParamName).
+inline std::ostream& operator<<(std::ostream& out, Package package)
+{
+    return out << (package == Package::Setup ? "Setup" : "Msi");
+}
+
+// A test starts where neither installer left anything, with the simulated power library
+// and G-sensor in place for the program it installs.
+class Installer : public ::testing::TestWithParam<Package> {
+protected:
+    void SetUp() override
+    {
+        if (!UnderWine() || std::string(TREMORLINK_TEST_SETUP).empty() || std::string(TREMORLINK_TEST_MSI).empty()) {
+            GTEST_SKIP() << "installs into C:\\Quen and HKEY_LOCAL_MACHINE, which only a Wine prefix of ours may get";
+        }
+        GetDesktopWindow();
+        ASSERT_TRUE(power.InPlace());
+        ASSERT_TRUE(provider.InPlace());
+        ASSERT_TRUE(RemoveEveryInstall()) << "an earlier test's install";
+        ForgetEarlierSettings();
+        ASSERT_TRUE(Uninstalled());
+    }
+    void TearDown() override
+    {
+        if (IsSkipped()) {
+            return;
+        }
+        EndIfRunning(program.get());
+        EXPECT_TRUE(RemoveEveryInstall());
+    }
+
+    DWORD Install() const
+    {
+        return GetParam() == Package::Setup ? RunSilently(WindowsPath(TREMORLINK_TEST_SETUP)) : Msiexec(L"/i");
+    }
+    // An install over the same version. msiexec would find the package installed and do
+    // nothing, so it reinstalls all of it: REINSTALLMODE a and m, every file and every
+    // machine setting.
+    DWORD Reinstall() const
+    {
+        return GetParam() == Package::Setup ? Install() : Msiexec(L"/i", L"REINSTALL=ALL REINSTALLMODE=vamus");
+    }
+    DWORD Uninstall() const
+    {
+        return GetParam() == Package::Setup ? RunSilently(InstallFolder + L"\\Uninstall.exe") : Msiexec(L"/x");
+    }
+    const std::wstring& UninstallKey() const
+    {
+        return GetParam() == Package::Setup ? SetupUninstallKey : MsiUninstallKey;
+    }
+
+    SimulatedPowerInPlace power;
+    SimulatedProviderInPlace provider;
+    SettingsStore settings;
+    tl::unique_handle program;
+
+private:
+    // Whatever an earlier test left installed, removed by its own uninstaller.
+    static bool RemoveEveryInstall()
+    {
+        return (!Exists(InstallFolder + L"\\Uninstall.exe") || RunSilently(InstallFolder + L"\\Uninstall.exe") == 0) &&
+               (!KeyExists(MsiUninstallKey) || Msiexec(L"/x") == 0) &&
+               (!KeyExists(NextMsiUninstallKey) || Msiexec(L"/x", L"", TREMORLINK_TEST_NEXT_MSI) == 0);
+    }
+};
 
 } // namespace testsupport

@@ -1,21 +1,11 @@
-// The installer of this build, run silently in the test prefix as an administrator's
-// deployment would: what it puts where, what an install over an earlier one keeps, and
-// that the uninstaller ends the program, puts back an armed period's power settings and
-// leaves nothing of ours behind.
-#include "TestSupport.h"
-#include "app/SimulatedPower.h"
-#include "app/SimulatedProvider.h"
-#include "app/TremorlinkProcess.h"
+// What both installers do, and what only the setup program does: what they put where,
+// what an install over an earlier one keeps, and that the uninstall ends the program,
+// puts back an armed period's power settings and leaves nothing of ours behind.
 #include "installer/Installed.h"
-#include "platform/Handles.h"
-#include "platform/SettingsStore.h"
-
-#include <windows.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -23,69 +13,12 @@ namespace {
 
 using namespace testsupport;
 
-constexpr wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuenTremorlink";
-
-// Runs the setup or the uninstaller silently and waits until its work is done: the
-// uninstaller hands over to a copy of itself and ends at once, so its end is the state it
-// leaves.
-DWORD RunSilently(const std::wstring& program, const std::wstring& lastArguments = L"")
-{
-    tl::unique_handle process = StartProgram(L"\"" + program + L"\" /S" + lastArguments);
-    return process ? WaitForExit(process.get()) : STILL_ACTIVE;
-}
-
-bool Uninstalled()
-{
-    return !Exists(InstallFolder) && !KeyExists(SettingsKey) && !KeyExists(UninstallKey) && !Exists(TaskFile);
-}
-
-bool Uninstall()
-{
-    RunSilently(InstallFolder + L"\\Uninstall.exe");
-    return PumpUntil(Uninstalled, std::chrono::seconds(60));
-}
-
-class InstallerTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!UnderWine() || std::string(TREMORLINK_TEST_SETUP).empty()) {
-            GTEST_SKIP() << "installs into C:\\Quen and HKEY_LOCAL_MACHINE, which only a Wine prefix of ours may get";
-        }
-        GetDesktopWindow();
-        ASSERT_TRUE(power.InPlace());
-        ASSERT_TRUE(provider.InPlace());
-        if (Exists(InstallFolder + L"\\Uninstall.exe")) {
-            ASSERT_TRUE(Uninstall()) << "an earlier test's install";
-        }
-        ForgetEarlierSettings();
-        ASSERT_TRUE(Uninstalled());
-    }
-    void TearDown() override
-    {
-        if (IsSkipped()) {
-            return;
-        }
-        EndIfRunning(program.get());
-        if (Exists(InstallFolder + L"\\Uninstall.exe")) {
-            EXPECT_TRUE(Uninstall());
-        }
-    }
-
-    static void Install() { ASSERT_EQ(0u, RunSilently(WindowsPath(TREMORLINK_TEST_SETUP))); }
-
-    SimulatedPowerInPlace power;
-    SimulatedProviderInPlace provider;
-    SettingsStore settings;
-    tl::unique_handle program;
-};
-
-TEST_F(InstallerTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstallsThemWhileItRuns)
+TEST_P(Installer, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstallsThemWhileItRuns)
 {
     {
         const QuenLeadsElsewhere link;
         ASSERT_TRUE(link.InPlace());
-        EXPECT_EQ(4u, RunSilently(WindowsPath(TREMORLINK_TEST_SETUP)));
+        EXPECT_EQ(GetParam() == Package::Setup ? DWORD{4} : DWORD{ERROR_INSTALL_FAILURE}, Install());
         EXPECT_FALSE(link.WrittenThrough());
         EXPECT_TRUE(Uninstalled());
     }
@@ -96,54 +29,90 @@ TEST_F(InstallerTest, InstallsTheProgramItsHelpSettingsTaskAndEntryAndUninstalls
     const std::wstring planted = InstallFolder + L"\\powrprof.dll";
     ASSERT_TRUE(CopyFileW(WindowsPath(WINLOCK_DLL).c_str(), planted.c_str(), FALSE));
 
-    Install();
+    ASSERT_EQ(0u, Install());
 
     EXPECT_FALSE(Exists(planted));
-
     for (const wchar_t* file : ProgramFiles) {
         EXPECT_TRUE(Exists(InstallFolder + L"\\" + file)) << file;
     }
-    EXPECT_TRUE(Exists(InstallFolder + L"\\Uninstall.exe"));
+    EXPECT_EQ(GetParam() == Package::Setup, Exists(InstallFolder + L"\\Uninstall.exe")) << "the setup's own";
     ExpectFirstStartSettings(settings);
     EXPECT_TRUE(Exists(TaskFile));
-    EXPECT_EQ(L"Quen Tremorlink", StringValue(UninstallKey, L"DisplayName"));
-    EXPECT_EQ(L"" TREMORLINK_PROJECT_VERSION, StringValue(UninstallKey, L"DisplayVersion"));
-    EXPECT_EQ(L"Quen", StringValue(UninstallKey, L"Publisher"));
-    EXPECT_EQ(L"C:\\Quen\\Tremorlink\\Tremorlink.exe,0", StringValue(UninstallKey, L"DisplayIcon"));
-    EXPECT_EQ(L"\"C:\\Quen\\Tremorlink\\Uninstall.exe\" /S", StringValue(UninstallKey, L"QuietUninstallString"));
+    EXPECT_EQ(L"Quen Tremorlink", StringValue(UninstallKey(), L"DisplayName"));
+    EXPECT_EQ(L"" TREMORLINK_PROJECT_VERSION, StringValue(UninstallKey(), L"DisplayVersion"));
+    EXPECT_EQ(L"Quen", StringValue(UninstallKey(), L"Publisher"));
+    if (GetParam() == Package::Setup) {
+        EXPECT_EQ(L"C:\\Quen\\Tremorlink\\Tremorlink.exe,0", StringValue(UninstallKey(), L"DisplayIcon"));
+        EXPECT_EQ(L"\"C:\\Quen\\Tremorlink\\Uninstall.exe\" /S", StringValue(UninstallKey(), L"QuietUninstallString"));
+    }
 
     program = StartProgram(L"\"" + InstallFolder + L"\\Tremorlink.exe\" boot");
     ASSERT_NE(nullptr, WaitForMainWindow(program.get())) << "the installed program runs";
 
-    ASSERT_TRUE(Uninstall());
+    ASSERT_EQ(0u, Uninstall());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.get(), 0)) << "the program was ended first";
+    EXPECT_TRUE(Uninstalled());
     EXPECT_FALSE(Exists(L"C:\\Quen"));
 }
 
-TEST_F(InstallerTest, AnInstallOverAnEarlierOneKeepsEverySettingAndOnlyAdministratorsReachThem)
+// Settings left by the other installer or an earlier version: an install adds what is
+// missing and keeps the rest, and an install over it keeps them all.
+TEST_P(Installer, AnInstallOverAnEarlierOneKeepsEverySettingAndOnlyAdministratorsReachThem)
 {
-    Install();
-    const std::wstring digest = L"5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8";
-    ASSERT_TRUE(settings.WriteUserPassword(digest));
+    ASSERT_TRUE(settings.WriteUserPassword(PasswordDigest));
+    ASSERT_TRUE(settings.Write(Setting::HddProtectionEnabled, 0));
+
+    ASSERT_EQ(0u, Install());
+
+    EXPECT_EQ(PasswordDigest, settings.ReadUserPassword());
+    EXPECT_EQ(0, settings.Read(Setting::HddProtectionEnabled));
+    tl::unique_hkey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, SettingsKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()));
+    for (const Setting missing : {Setting::NotebookProtectionEnabled, Setting::StandbyTimerDc}) {
+        DWORD value = 0;
+        DWORD size = sizeof(value);
+        EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(key.get(), nullptr, SettingsStore::ValueName(missing), RRF_RT_REG_DWORD,
+                                              nullptr, &value, &size));
+        EXPECT_EQ(SettingsStore::FirstStartValue(missing), static_cast<int>(value))
+            << SettingsStore::ValueName(missing);
+    }
+    EXPECT_EQ(ProtectedKeyAccess, AccessListOf(HKEY_LOCAL_MACHINE, SettingsKey));
+
     for (int index = 0; index <= static_cast<int>(Setting::HibernationTimerDc); ++index) {
         ASSERT_TRUE(settings.Write(static_cast<Setting>(index), 7 + index));
     }
+    ASSERT_EQ(0u, Reinstall());
 
-    Install();
-
-    EXPECT_EQ(digest, settings.ReadUserPassword());
+    EXPECT_EQ(PasswordDigest, settings.ReadUserPassword());
     for (int index = 0; index <= static_cast<int>(Setting::HibernationTimerDc); ++index) {
         EXPECT_EQ(7 + index, settings.Read(static_cast<Setting>(index))) << index;
     }
-    EXPECT_EQ(ProtectedKeyAccess, testsupport::AccessListOf(HKEY_LOCAL_MACHINE, SettingsKey));
+    EXPECT_EQ(ProtectedKeyAccess, AccessListOf(HKEY_LOCAL_MACHINE, SettingsKey));
+    EXPECT_TRUE(Exists(TaskFile));
 }
+
+TEST_P(Installer, UninstallingAfterAnArmedEndPutsThePowerSettingsBackFirst)
+{
+    ASSERT_EQ(0u, Install());
+    ASSERT_NO_FATAL_FAILURE(LeaveAnArmedEnd(settings));
+
+    ASSERT_EQ(0u, Uninstall());
+
+    ExpectPowerSettingsPutBack();
+    EXPECT_TRUE(Uninstalled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, Installer, ::testing::Values(Package::Setup, Package::Msi),
+                         ::testing::PrintToStringParamName());
+
+class SetupInstaller : public Installer {};
 
 // The uninstaller run in place (its copy in the temporary folder would end at once), while
 // the task cannot be deleted: it stops with its own exit code before removing anything,
 // since any user could put a program where the elevated task would start it.
-TEST_F(InstallerTest, AnUninstallThatCannotRemoveTheLogonTaskRemovesNothing)
+TEST_P(SetupInstaller, AnUninstallThatCannotRemoveTheLogonTaskRemovesNothing)
 {
-    Install();
+    ASSERT_EQ(0u, Install());
     ASSERT_TRUE(SetFileAttributesW(TaskFile, FILE_ATTRIBUTE_READONLY));
 
     const DWORD exitCode = RunSilently(InstallFolder + L"\\Uninstall.exe", L" _?=" + InstallFolder);
@@ -155,17 +124,10 @@ TEST_F(InstallerTest, AnUninstallThatCannotRemoveTheLogonTaskRemovesNothing)
         EXPECT_TRUE(Exists(InstallFolder + L"\\" + file)) << file;
     }
     EXPECT_TRUE(KeyExists(SettingsKey));
-    EXPECT_TRUE(KeyExists(UninstallKey));
+    EXPECT_TRUE(KeyExists(SetupUninstallKey));
 }
 
-TEST_F(InstallerTest, UninstallingAfterAnArmedEndPutsThePowerSettingsBackFirst)
-{
-    Install();
-    ASSERT_NO_FATAL_FAILURE(LeaveAnArmedEnd(settings));
-
-    ASSERT_TRUE(Uninstall());
-    ExpectPowerSettingsPutBack();
-}
+INSTANTIATE_TEST_SUITE_P(Only, SetupInstaller, ::testing::Values(Package::Setup), ::testing::PrintToStringParamName());
 
 // Wine keeps a task's name but not its definition, so the definition is checked as the
 // installers' library hands it to the Task Scheduler.
