@@ -1,7 +1,7 @@
 #include "InstallFolder.h"
 
 #include "TokenUser.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <aclapi.h>
 #include <sddl.h>

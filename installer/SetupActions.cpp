@@ -7,7 +7,7 @@
 #include "InstallFolder.h"
 #include "LogonTask.h"
 #include "TokenUser.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 

@@ -1,6 +1,6 @@
 #include "PowerStore.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <iterator>
 #include <string>

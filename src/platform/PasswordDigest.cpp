@@ -1,6 +1,6 @@
 #include "platform/PasswordDigest.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <vector>
 

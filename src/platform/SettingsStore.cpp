@@ -1,6 +1,6 @@
 #include "platform/SettingsStore.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include "ProtectedKey.h"
 

@@ -1,7 +1,7 @@
 #include "platform/WMI.h"
 
 #include "platform/EventSink.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <new>
 

@@ -8,7 +8,7 @@
 #include "app/SimulatedPower.h"
 #include "app/SimulatedProvider.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>

@@ -3,7 +3,7 @@
 // keeps Wine's own.
 #include "app/SimulatedPower.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Starting the real programs of this build in the test's Wine prefix, and waiting for them.
 #include "TestSupport.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 

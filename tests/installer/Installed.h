@@ -7,7 +7,7 @@
 #include "PowerStore.h"
 #include "ProtectedKey.h"
 #include "TestSupport.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>

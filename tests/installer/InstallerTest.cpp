@@ -7,7 +7,7 @@
 #include "app/SimulatedProvider.h"
 #include "app/TremorlinkProcess.h"
 #include "installer/Installed.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>

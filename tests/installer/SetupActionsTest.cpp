@@ -2,7 +2,7 @@
 // folder it takes over, and whether the finish page may start the program.
 #include "InstallFolder.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 

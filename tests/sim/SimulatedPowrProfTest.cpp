@@ -4,7 +4,7 @@
 #include "PowerStore.h"
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/PwrScheme.h"
 
 #include <windows.h>

@@ -11,7 +11,7 @@
 #include "platform/HaldenFunc.h"
 #include "ui/AboutWindow.h"
 #include "ui/LanguageSelection.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "ui/Dpi.h"
 #include "ui/HelpViewer.h"
 

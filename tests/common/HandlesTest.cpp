@@ -1,4 +1,4 @@
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 
