@@ -43,8 +43,8 @@ public:
     static int FirstStartValue(Setting setting) noexcept;
 
 private:
-    tl::unique_hkey Open() const;
-    tl::unique_hkey Create() const;
+    [[nodiscard]] tl::unique_hkey Open() const;
+    [[nodiscard]] tl::unique_hkey Create() const;
 
     HKEY m_root;
     std::wstring m_subKey;

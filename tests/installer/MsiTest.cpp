@@ -8,10 +8,12 @@
 #include "app/TremorlinkProcess.h"
 #include "installer/Installed.h"
 #include "Handles.h"
+#include "Registry.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -130,14 +132,11 @@ TEST_F(MsiTest, AnInstallOverStoredSettingsAndAForcedReinstallKeepEverySettingAn
 
     EXPECT_EQ(digest, settings.ReadUserPassword());
     EXPECT_EQ(0, settings.Read(Setting::HddProtectionEnabled));
-    tl::unique_hkey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, SettingsKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()));
+    const tl::unique_hkey key = tl::OpenKey(HKEY_LOCAL_MACHINE, SettingsKey, KEY_READ | KEY_WOW64_64KEY);
+    ASSERT_TRUE(key);
     for (const Setting missing : {Setting::NotebookProtectionEnabled, Setting::StandbyTimerDc}) {
-        DWORD value = 0;
-        DWORD size = sizeof(value);
-        EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(key.get(), nullptr, SettingsStore::ValueName(missing), RRF_RT_REG_DWORD,
-                                              nullptr, &value, &size));
-        EXPECT_EQ(SettingsStore::FirstStartValue(missing), static_cast<int>(value))
+        EXPECT_EQ(std::optional(static_cast<DWORD>(SettingsStore::FirstStartValue(missing))),
+                  tl::ReadDword(key.get(), SettingsStore::ValueName(missing)))
             << SettingsStore::ValueName(missing);
     }
     EXPECT_EQ(ProtectedKeyAccess, testsupport::AccessListOf(HKEY_LOCAL_MACHINE, SettingsKey));
