@@ -9,9 +9,10 @@ namespace {
 TEST(Handles, ResetKeepsTheLastErrorAndANullFileHandleIsNeverValid)
 {
     // A close that fails and sets an error of its own: the handle was closed already.
-    const HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_NE(nullptr, closed);
-    CloseHandle(closed);
+    tl::unique_handle first(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(first);
+    const HANDLE closed = first.get();
+    first.reset();
     tl::unique_handle stale(closed);
     SetLastError(ERROR_FILE_NOT_FOUND);
     stale.reset();
