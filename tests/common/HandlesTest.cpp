@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 TEST(Handles, ResetKeepsTheLastErrorAndANullFileHandleIsNeverValid)
@@ -24,6 +26,22 @@ TEST(Handles, ResetKeepsTheLastErrorAndANullFileHandleIsNeverValid)
     SetLastError(ERROR_SUCCESS);
     tl::unique_hfile(nullptr).reset();
     EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
+}
+
+TEST(Handles, AVariantMovesWithItsValueAndIsEmptyAfterAClear)
+{
+    // A string, so that a value owned twice would be freed twice.
+    tl::unique_variant text;
+    text->vt = VT_BSTR;
+    text->bstrVal = SysAllocString(L"shock");
+    tl::unique_variant moved(std::move(text));
+    tl::unique_variant assigned;
+    assigned = std::move(moved);
+    EXPECT_EQ(VT_EMPTY, text->vt);
+    EXPECT_EQ(VT_EMPTY, moved->vt);
+    ASSERT_EQ(VT_BSTR, assigned->vt);
+    EXPECT_STREQ(L"shock", assigned->bstrVal);
+    EXPECT_EQ(VT_EMPTY, assigned.put()->vt);
 }
 
 } // namespace
