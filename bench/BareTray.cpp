@@ -7,7 +7,7 @@
 // of any blocking window. It links system libraries only, so that none of our code is in
 // the floor.
 #include "BareTray.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -13,7 +13,7 @@
 #include "Report.h"
 #include "SimProvider.h"
 #include "app/TremorlinkMain.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/Messages.h"
 #include "platform/WMI.h"
 

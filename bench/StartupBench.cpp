@@ -21,7 +21,7 @@
 #include "Report.h"
 #include "ProcessCounts.h"
 #include "app/Form1.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 #include "protection/PassWordVerify.h"

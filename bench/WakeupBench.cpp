@@ -12,7 +12,7 @@
 #include "PowerLibrary.h"
 #include "SimProvider.h"
 #include "app/Form1.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/WMI.h"
 #include "protection/PassWordVerify.h"
 

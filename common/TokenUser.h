@@ -8,7 +8,7 @@ struct TokenUserBuffer {
 };
 
 // The user of an access token, kept in buffer; null when it cannot be read.
-inline PSID TokenUserSid(HANDLE token, TokenUserBuffer& buffer) noexcept
+[[nodiscard]] inline PSID TokenUserSid(HANDLE token, TokenUserBuffer& buffer) noexcept
 {
     DWORD size = 0;
     if (!GetTokenInformation(token, TokenUser, buffer.bytes, sizeof(buffer.bytes), &size)) {

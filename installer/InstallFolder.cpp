@@ -1,7 +1,7 @@
 #include "InstallFolder.h"
 
 #include "TokenUser.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -89,10 +89,9 @@ FolderResult Secure(const std::wstring& path, PSECURITY_DESCRIPTOR access, PSID 
     }
     // On this folder alone: the system's propagation to what is inside would walk through
     // whatever links an earlier user left there, which are removed instead.
-    return SetKernelObjectSecurity(folder.get(),
-                                   OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                       PROTECTED_DACL_SECURITY_INFORMATION,
-                                   access)
+    return SetKernelObjectSecurity(
+               folder.get(),
+               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, access)
                ? FolderResult::Secured
                : FolderResult::Failed;
 }
@@ -142,8 +141,8 @@ bool CleanFolder(const std::wstring& path, PSECURITY_DESCRIPTOR access, PSID use
             tl::unique_hfile held;
             cleaned &= Secure(entry, access, user, held, false) == FolderResult::Secured &&
                        CleanFolder(entry, access, user, false);
-        } else if (IsLibrary(name) && !(programFolder && CompareStringOrdinal(name.c_str(), -1, L"WinLock.dll", -1,
-                                                                              TRUE) == CSTR_EQUAL)) {
+        } else if (IsLibrary(name) &&
+                   !(programFolder && CompareStringOrdinal(name.c_str(), -1, L"WinLock.dll", -1, TRUE) == CSTR_EQUAL)) {
             SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
             cleaned &= DeleteFileW(entry.c_str()) != FALSE;
         } else {
@@ -167,9 +166,8 @@ bool TrustedOwner(PSID owner, PSID installingUser) noexcept
 FolderResult SecureInstallFolder(const std::wstring& parent, const std::wstring& folder)
 {
     tl::unique_hlocal access;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(ProtectedFolderAccess, SDDL_REVISION_1,
-                                                              reinterpret_cast<PSECURITY_DESCRIPTOR*>(access.put()),
-                                                              nullptr)) {
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            ProtectedFolderAccess, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(access.put()), nullptr)) {
         return FolderResult::Failed;
     }
     TokenUserBuffer userBuffer;

@@ -1,7 +1,7 @@
 #include "LogonTask.h"
 
 #include "ComScope.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <taskschd.h>
 #include <wrl/client.h>

@@ -7,11 +7,12 @@
 #include "InstallFolder.h"
 #include "LogonTask.h"
 #include "TokenUser.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 
 #include "ProtectedKey.h"
+#include "Registry.h"
 
 #include <windows.h>
 
@@ -91,7 +92,8 @@ std::wstring Property(MSIHANDLE install, const wchar_t* name)
 
 bool ValueMissing(HKEY key, const wchar_t* name)
 {
-    return RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
+    return RegGetValueW(key, nullptr, name, RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr, nullptr) ==
+           ERROR_FILE_NOT_FOUND;
 }
 
 } // namespace
@@ -144,7 +146,8 @@ UINT WINAPI RestoreArmedSettings(MSIHANDLE install)
                L"Quen Tremorlink could not be started to put back the power settings of Anti-Theft.");
         return ERROR_SUCCESS;
     }
-    CloseHandle(started.hThread);
+    // Only the process is waited for.
+    const tl::unique_handle thread(started.hThread);
     const tl::unique_handle process(started.hProcess);
     // Half a minute at most, and not past the program's end: then the files go all the same.
     for (int poll = 0; poll < RestorePolls; ++poll) {
@@ -234,10 +237,10 @@ BOOL WINAPI InstallerIsSessionUser() noexcept
             tl::unique_handle token;
             TokenUserBuffer ownUser;
             PSID own = nullptr;
-            same = LookupAccountNameW(nullptr, account.c_str(), sessionSid, &sidSize, referenced, &referencedSize,
-                                      &use) &&
-                   OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
-                   (own = TokenUserSid(token.get(), ownUser)) != nullptr && EqualSid(sessionSid, own);
+            same =
+                LookupAccountNameW(nullptr, account.c_str(), sessionSid, &sidSize, referenced, &referencedSize, &use) &&
+                OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
+                (own = TokenUserSid(token.get(), ownUser)) != nullptr && EqualSid(sessionSid, own);
         } catch (...) {
             same = FALSE;
         }
@@ -251,9 +254,9 @@ BOOL WINAPI InstallerIsSessionUser() noexcept
 // Software\Quen when nothing else of ours is left there.
 UINT WINAPI RemoveSettings(MSIHANDLE install)
 {
-    tl::unique_hkey parent;
-    LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, ParentKey, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, parent.put());
-    if (status == ERROR_SUCCESS) {
+    LSTATUS status = ERROR_SUCCESS;
+    tl::unique_hkey parent = tl::OpenKey(HKEY_LOCAL_MACHINE, ParentKey, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &status);
+    if (parent) {
         status = RegDeleteTreeW(parent.get(), SettingsName);
         parent.reset();
         // Fails while another key is under Software\Quen, which is what it should do.

@@ -14,7 +14,7 @@ ApartmentFactory::ApartmentFactory(std::shared_ptr<ProviderState> state) noexcep
 
 HRESULT STDMETHODCALLTYPE ApartmentFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) noexcept
 {
-    return Guarded([&]() -> HRESULT {
+    return tl::Guarded([&]() -> HRESULT {
         if (object == nullptr) {
             return E_POINTER;
         }

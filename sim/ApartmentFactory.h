@@ -10,7 +10,7 @@
 
 namespace sim {
 
-class ApartmentFactory final : public ComObject<IClassFactory> {
+class ApartmentFactory final : public tl::ComObject<IClassFactory> {
 public:
     explicit ApartmentFactory(std::shared_ptr<ProviderState> state) noexcept;
 

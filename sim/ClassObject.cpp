@@ -25,19 +25,11 @@ ComPtr<ClassObject> Parameters(std::wstring_view name)
 
 ClassObject::ClassObject(std::span<const MethodSignature> methods) noexcept : m_methods(methods) {}
 
-ClassObject::~ClassObject()
-{
-    for (Property& property : m_properties) {
-        VariantClear(&property.value);
-    }
-}
-
 void ClassObject::Declare(std::wstring_view name, const VARIANT* value)
 {
     Property& property = m_properties.emplace_back(Property{std::wstring(name), {}});
-    VariantInit(&property.value);
-    property.value.vt = VT_NULL;
-    if (value != nullptr && FAILED(CopyVariant(&property.value, *value))) {
+    property.value->vt = VT_NULL;
+    if (value != nullptr && FAILED(CopyVariant(property.value.get(), *value))) {
         throw std::bad_alloc();
     }
 }
@@ -59,8 +51,9 @@ HRESULT STDMETHODCALLTYPE ClassObject::Get(LPCWSTR name, LONG, VARIANT* value, C
         return WBEM_E_NOT_FOUND;
     }
     if (value != nullptr) {
+        // The caller's, to clear: only made empty before the copy, as WMI's own Get does.
         VariantInit(value);
-        const HRESULT copied = CopyVariant(value, property->value);
+        const HRESULT copied = CopyVariant(value, *property->value.get());
         if (FAILED(copied)) {
             return copied;
         }
@@ -81,21 +74,21 @@ HRESULT STDMETHODCALLTYPE ClassObject::Put(LPCWSTR name, LONG, VARIANT* value, C
         return WBEM_E_NOT_FOUND;
     }
     if (value == nullptr || value->vt == VT_NULL) {
-        VariantClear(&property->value);
-        property->value.vt = VT_NULL;
+        property->value.reset();
+        property->value->vt = VT_NULL;
         return WBEM_S_NO_ERROR;
     }
     // Every property of the provider is a 32-bit integer, which WMI carries only as VT_I4.
     if (value->vt != VT_I4) {
         return WBEM_E_TYPE_MISMATCH;
     }
-    return CopyVariant(&property->value, *value);
+    return CopyVariant(property->value.get(), *value);
 }
 
 HRESULT STDMETHODCALLTYPE ClassObject::GetMethod(LPCWSTR name, LONG, IWbemClassObject** inSignature,
                                                  IWbemClassObject** outSignature) noexcept
 {
-    return Guarded([&]() -> HRESULT {
+    return tl::Guarded([&]() -> HRESULT {
         if (inSignature != nullptr) {
             *inSignature = nullptr;
         }

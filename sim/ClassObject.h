@@ -3,6 +3,7 @@
 // parameter objects, or an object of named properties (parameters, events). Everything
 // the client of the provider does not need answers WBEM_E_NOT_SUPPORTED.
 #include "ComObject.h"
+#include "Handles.h"
 #include "GSensorSchema.h"
 
 #include <windows.h>
@@ -14,7 +15,7 @@
 
 namespace sim {
 
-class ClassObject final : public ComObject<IWbemClassObject> {
+class ClassObject final : public tl::ComObject<IWbemClassObject> {
 public:
     // A class definition when methods is not empty; properties are added with Declare.
     explicit ClassObject(std::span<const MethodSignature> methods = {}) noexcept;
@@ -58,10 +59,10 @@ public:
 private:
     struct Property {
         std::wstring name;
-        VARIANT value;
+        tl::unique_variant value;
     };
 
-    ~ClassObject() override;
+    ~ClassObject() override = default;
     Property* Find(std::wstring_view name) noexcept;
 
     std::span<const MethodSignature> m_methods;

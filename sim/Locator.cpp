@@ -16,7 +16,7 @@ Locator::Locator(std::shared_ptr<ProviderState> state) noexcept : m_state(std::m
 HRESULT STDMETHODCALLTYPE Locator::ConnectServer(const BSTR networkResource, const BSTR, const BSTR, const BSTR, LONG,
                                                  const BSTR, IWbemContext*, IWbemServices** services) noexcept
 {
-    return Guarded([&]() -> HRESULT {
+    return tl::Guarded([&]() -> HRESULT {
         if (services == nullptr) {
             return WBEM_E_INVALID_PARAMETER;
         }

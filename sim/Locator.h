@@ -10,7 +10,7 @@
 
 namespace sim {
 
-class Locator final : public ComObject<IWbemLocator> {
+class Locator final : public tl::ComObject<IWbemLocator> {
 public:
     explicit Locator(std::shared_ptr<ProviderState> state) noexcept;
 

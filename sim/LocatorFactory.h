@@ -11,7 +11,7 @@
 
 namespace sim {
 
-class LocatorFactory final : public ComObject<IClassFactory> {
+class LocatorFactory final : public tl::ComObject<IClassFactory> {
 public:
     explicit LocatorFactory(Microsoft::WRL::ComPtr<IWbemLocator> locator) noexcept;
 

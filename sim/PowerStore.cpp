@@ -1,9 +1,12 @@
 #include "PowerStore.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
+#include "Registry.h"
+#include "RegistryText.h"
 
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -45,39 +48,29 @@ private:
 
 template <typename T> bool ReadBinary(HKEY key, const wchar_t* name, T& value)
 {
-    DWORD size = sizeof(value);
-    return RegGetValueW(key, nullptr, name, RRF_RT_REG_BINARY, nullptr, &value, &size) == ERROR_SUCCESS &&
-           size == sizeof(value);
+    const std::optional<T> read = tl::ReadFixed<T>(key, name, RRF_RT_REG_BINARY);
+    if (read) {
+        value = *read;
+    }
+    return read.has_value();
 }
 
 bool ReadFlag(HKEY key, const wchar_t* name, bool& value)
 {
-    DWORD data = 0;
-    DWORD size = sizeof(data);
-    if (RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD, nullptr, &data, &size) != ERROR_SUCCESS) {
-        return false;
+    const std::optional<DWORD> read = tl::ReadDword(key, name);
+    if (read) {
+        value = *read != 0;
     }
-    value = data != 0;
-    return true;
+    return read.has_value();
 }
 
 bool ReadText(HKEY key, const wchar_t* name, std::wstring& value)
 {
-    DWORD size = 0;
-    LSTATUS status = ERROR_MORE_DATA;
-    while (status == ERROR_MORE_DATA) {
-        if (RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS) {
-            return false;
-        }
-        value.resize(size / sizeof(wchar_t) + 1);
-        size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        status = RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value.data(), &size);
+    std::optional<std::wstring> read = tl::ReadText(key, name);
+    if (read) {
+        value = std::move(*read);
     }
-    if (status != ERROR_SUCCESS) {
-        return false;
-    }
-    value.resize(value.find(L'\0') == std::wstring::npos ? value.size() : value.find(L'\0'));
-    return true;
+    return read.has_value();
 }
 
 bool WriteRaw(HKEY key, const wchar_t* name, DWORD type, const void* data, DWORD size)
@@ -102,10 +95,9 @@ bool WriteText(HKEY key, const wchar_t* name, const std::wstring& value)
 
 std::optional<PowerSchemeEntry> ReadScheme(HKEY schemes, const wchar_t* name)
 {
-    tl::unique_hkey key;
+    const tl::unique_hkey key = tl::OpenKey(schemes, name, KEY_QUERY_VALUE | View);
     PowerSchemeEntry scheme;
-    if (RegOpenKeyExW(schemes, name, 0, KEY_QUERY_VALUE | View, key.put()) != ERROR_SUCCESS ||
-        !ReadBinary(key.get(), L"Policy", scheme.policy) ||
+    if (!key || !ReadBinary(key.get(), L"Policy", scheme.policy) ||
         !ReadBinary(key.get(), L"ProcessorPolicy", scheme.processorPolicy) ||
         !ReadText(key.get(), L"Name", scheme.name) || !ReadText(key.get(), L"Description", scheme.description)) {
         return std::nullopt;
@@ -125,8 +117,8 @@ std::optional<UINT> SchemeIndex(const std::wstring& name)
 
 std::optional<PowerState> ReadSchemes(HKEY store, PowerState state)
 {
-    tl::unique_hkey schemes;
-    if (RegOpenKeyExW(store, SchemesKey, 0, KEY_READ | View, schemes.put()) != ERROR_SUCCESS) {
+    const tl::unique_hkey schemes = tl::OpenKey(store, SchemesKey, KEY_READ | View);
+    if (!schemes) {
         return std::nullopt;
     }
     for (DWORD position = 0;; ++position) {
@@ -148,34 +140,32 @@ std::optional<PowerState> ReadSchemes(HKEY store, PowerState state)
 
 std::optional<PowerState> ReadLocked()
 {
-    tl::unique_hkey store;
-    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, PowerStoreKey, 0, KEY_READ | View, store.put());
+    LSTATUS opened = ERROR_SUCCESS;
+    const tl::unique_hkey store = tl::OpenKey(HKEY_LOCAL_MACHINE, PowerStoreKey, KEY_READ | View, &opened);
     if (opened == ERROR_FILE_NOT_FOUND) {
         return NotebookPowerState();
     }
     PowerState state;
-    DWORD active = 0;
-    DWORD size = sizeof(active);
-    if (opened != ERROR_SUCCESS || !ReadBinary(store.get(), L"GlobalPolicy", state.global) ||
-        RegGetValueW(store.get(), nullptr, L"ActiveScheme", RRF_RT_REG_DWORD, nullptr, &active, &size) !=
-            ERROR_SUCCESS ||
+    std::optional<DWORD> active;
+    if (!store || !ReadBinary(store.get(), L"GlobalPolicy", state.global) ||
+        !(active = tl::ReadDword(store.get(), L"ActiveScheme")) ||
         !ReadFlag(store.get(), L"StandbyAllowed", state.standbyAllowed) ||
         !ReadFlag(store.get(), L"HibernationAllowed", state.hibernationAllowed) ||
         !ReadFlag(store.get(), L"UserMayWriteSchemes", state.userMayWriteSchemes)) {
         return std::nullopt;
     }
-    state.active = active;
+    state.active = *active;
     return ReadSchemes(store.get(), std::move(state));
 }
 
 bool ClearLocked()
 {
-    tl::unique_hkey parent;
-    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, ParentKey, 0, KEY_ALL_ACCESS | View, parent.put());
+    LSTATUS opened = ERROR_SUCCESS;
+    const tl::unique_hkey parent = tl::OpenKey(HKEY_LOCAL_MACHINE, ParentKey, KEY_ALL_ACCESS | View, &opened);
     if (opened == ERROR_FILE_NOT_FOUND) {
         return true;
     }
-    if (opened != ERROR_SUCCESS) {
+    if (!parent) {
         return false;
     }
     const LSTATUS deleted = RegDeleteTreeW(parent.get(), StoreName);
@@ -213,24 +203,19 @@ bool DropOtherSchemes(HKEY schemes, const PowerState& state)
 // as it was, never a prefix without its settings.
 bool StoreLocked(const PowerState& state)
 {
-    tl::unique_hkey store;
+    const tl::unique_hkey store = tl::CreateKey(HKEY_LOCAL_MACHINE, PowerStoreKey, KEY_ALL_ACCESS | View);
     tl::unique_hkey schemes;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, PowerStoreKey, 0, nullptr, 0, KEY_ALL_ACCESS | View, nullptr, store.put(),
-                        nullptr) != ERROR_SUCCESS ||
-        !WriteBinary(store.get(), L"GlobalPolicy", state.global) ||
+    if (!store || !WriteBinary(store.get(), L"GlobalPolicy", state.global) ||
         !WriteDword(store.get(), L"ActiveScheme", state.active) ||
         !WriteDword(store.get(), L"StandbyAllowed", state.standbyAllowed ? 1 : 0) ||
         !WriteDword(store.get(), L"HibernationAllowed", state.hibernationAllowed ? 1 : 0) ||
         !WriteDword(store.get(), L"UserMayWriteSchemes", state.userMayWriteSchemes ? 1 : 0) ||
-        RegCreateKeyExW(store.get(), SchemesKey, 0, nullptr, 0, KEY_ALL_ACCESS | View, nullptr, schemes.put(),
-                        nullptr) != ERROR_SUCCESS) {
+        !(schemes = tl::CreateKey(store.get(), SchemesKey, KEY_ALL_ACCESS | View))) {
         return false;
     }
     for (const auto& [index, scheme] : state.schemes) {
-        tl::unique_hkey key;
-        if (RegCreateKeyExW(schemes.get(), std::to_wstring(index).c_str(), 0, nullptr, 0, KEY_SET_VALUE | View, nullptr,
-                            key.put(), nullptr) != ERROR_SUCCESS ||
-            !WriteBinary(key.get(), L"Policy", scheme.policy) ||
+        const tl::unique_hkey key = tl::CreateKey(schemes.get(), std::to_wstring(index).c_str(), KEY_SET_VALUE | View);
+        if (!key || !WriteBinary(key.get(), L"Policy", scheme.policy) ||
             !WriteBinary(key.get(), L"ProcessorPolicy", scheme.processorPolicy) ||
             !WriteText(key.get(), L"Name", scheme.name) || !WriteText(key.get(), L"Description", scheme.description)) {
             return false;

@@ -1,7 +1,7 @@
 #include "SensorPipeClient.h"
 
 #include "SensorPipe.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 namespace sim {
 

@@ -2,7 +2,7 @@
 
 #include "SensorCommand.h"
 #include "SensorPipe.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <thread>
 

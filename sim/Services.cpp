@@ -2,6 +2,7 @@
 
 #include "ClassObject.h"
 #include "GSensorSchema.h"
+#include "Handles.h"
 
 #include <wrl/client.h>
 
@@ -21,13 +22,11 @@ void ReadInParameter(const MethodSignature* method, IWbemClassObject* inParams, 
         return;
     }
     const std::wstring inName(method->inName);
-    VARIANT value;
-    VariantInit(&value);
-    if (SUCCEEDED(inParams->Get(inName.c_str(), 0, &value, nullptr, nullptr)) && value.vt == VT_I4) {
+    tl::unique_variant value;
+    if (SUCCEEDED(inParams->Get(inName.c_str(), 0, value.put(), nullptr, nullptr)) && value->vt == VT_I4) {
         call.inName = inName;
-        call.value = value.lVal;
+        call.value = value->lVal;
     }
-    VariantClear(&value);
 }
 
 std::wstring ClassOf(std::wstring_view objectPath) { return std::wstring(objectPath.substr(0, objectPath.find(L'.'))); }
@@ -47,7 +46,7 @@ Services::Services(std::shared_ptr<ProviderState> state) noexcept : m_state(std:
 HRESULT STDMETHODCALLTYPE Services::GetObject(const BSTR objectPath, LONG, IWbemContext*, IWbemClassObject** object,
                                               IWbemCallResult** callResult) noexcept
 {
-    return Guarded([&]() -> HRESULT {
+    return tl::Guarded([&]() -> HRESULT {
         if (callResult != nullptr) {
             *callResult = nullptr;
         }
@@ -68,7 +67,7 @@ HRESULT STDMETHODCALLTYPE Services::ExecMethod(const BSTR objectPath, const BSTR
                                                IWbemClassObject* inParams, IWbemClassObject** outParams,
                                                IWbemCallResult** callResult) noexcept
 {
-    return Guarded([&]() -> HRESULT {
+    return tl::Guarded([&]() -> HRESULT {
         if (callResult != nullptr) {
             *callResult = nullptr;
         }
@@ -95,12 +94,11 @@ HRESULT STDMETHODCALLTYPE Services::ExecMethod(const BSTR objectPath, const BSTR
             m_state->SystemProtectionSet(call.value);
         }
         // uReturn is the provider's to define; 0 says the switch was done.
-        VARIANT answer;
-        VariantInit(&answer);
-        answer.vt = VT_I4;
-        answer.lVal = SameName(method->name, TestMethodName) ? m_state->FireGEventErrorCode() : 0;
+        tl::unique_variant answer;
+        answer->vt = VT_I4;
+        answer->lVal = SameName(method->name, TestMethodName) ? m_state->FireGEventErrorCode() : 0;
         ComPtr<ClassObject> out(new ClassObject());
-        out->Declare(method->outName, &answer);
+        out->Declare(method->outName, answer.get());
         if (outParams != nullptr) {
             *outParams = out.Detach();
         }
@@ -111,7 +109,7 @@ HRESULT STDMETHODCALLTYPE Services::ExecMethod(const BSTR objectPath, const BSTR
 HRESULT STDMETHODCALLTYPE Services::ExecNotificationQueryAsync(const BSTR language, const BSTR query, LONG flags,
                                                                IWbemContext*, IWbemObjectSink* handler) noexcept
 {
-    return Guarded([&]() -> HRESULT {
+    return tl::Guarded([&]() -> HRESULT {
         m_state->Note(L"ExecNotificationQueryAsync " + std::wstring(Text(language)) + L" \"" +
                       std::wstring(Text(query)) + L"\" flags=" + Hex(flags));
         if (handler == nullptr) {
@@ -129,7 +127,7 @@ HRESULT STDMETHODCALLTYPE Services::ExecNotificationQueryAsync(const BSTR langua
 
 HRESULT STDMETHODCALLTYPE Services::CancelAsyncCall(IWbemObjectSink* sink) noexcept
 {
-    return Guarded([&]() -> HRESULT {
+    return tl::Guarded([&]() -> HRESULT {
         m_state->Note(L"CancelAsyncCall");
         const ComPtr<IWbemObjectSink> cancelled = m_state->Cancel(sink);
         if (!cancelled) {

@@ -12,7 +12,7 @@
 
 namespace sim {
 
-class Services final : public ComObject<IWbemServices> {
+class Services final : public tl::ComObject<IWbemServices> {
 public:
     explicit Services(std::shared_ptr<ProviderState> state) noexcept;
 

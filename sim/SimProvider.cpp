@@ -3,6 +3,7 @@
 #include "ApartmentFactory.h"
 #include "ClassObject.h"
 #include "GSensorSchema.h"
+#include "Handles.h"
 #include "Locator.h"
 #include "ProviderState.h"
 
@@ -113,11 +114,10 @@ ComPtr<IWbemClassObject> MakeEvent(std::optional<int> uShock)
 {
     const ComPtr<ClassObject> event(new ClassObject());
     if (uShock) {
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = VT_I4;
-        value.lVal = *uShock;
-        event->Declare(ShockProperty, &value);
+        tl::unique_variant value;
+        value->vt = VT_I4;
+        value->lVal = *uShock;
+        event->Declare(ShockProperty, value.get());
     }
     return event;
 }

@@ -12,7 +12,7 @@
 
 namespace sim {
 
-class SinkStub final : public ComObject<IWbemObjectSink> {
+class SinkStub final : public tl::ComObject<IWbemObjectSink> {
 public:
     SinkStub(Microsoft::WRL::ComPtr<IWbemObjectSink> target, std::shared_ptr<ProviderState> state) noexcept;
 

@@ -17,7 +17,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
     if (!IsEqualCLSID(clsid, sim::CLSID_TremorlinkSimLocator)) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    return sim::Guarded([&] { return sim::InprocServer::Instance().GetLocatorFactory(iid, object); });
+    return tl::Guarded([&] { return sim::InprocServer::Instance().GetLocatorFactory(iid, object); });
 }
 
 STDAPI DllCanUnloadNow()

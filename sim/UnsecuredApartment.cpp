@@ -14,7 +14,7 @@ UnsecuredApartment::UnsecuredApartment(std::shared_ptr<ProviderState> state) noe
 
 HRESULT STDMETHODCALLTYPE UnsecuredApartment::CreateObjectStub(IUnknown* object, IUnknown** stub) noexcept
 {
-    return Guarded([&]() -> HRESULT {
+    return tl::Guarded([&]() -> HRESULT {
         if (stub == nullptr) {
             return E_POINTER;
         }

@@ -11,7 +11,7 @@
 
 namespace sim {
 
-class UnsecuredApartment final : public ComObject<IUnsecuredApartment> {
+class UnsecuredApartment final : public tl::ComObject<IUnsecuredApartment> {
 public:
     explicit UnsecuredApartment(std::shared_ptr<ProviderState> state) noexcept;
 

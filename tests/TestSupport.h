@@ -2,6 +2,7 @@
 // Small helpers shared by the tests: a private settings key, the registry, Wine, and
 // (from MessagePump.h) message pumping.
 #include "MessagePump.h"
+#include "Registry.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>
@@ -32,24 +33,14 @@ public:
     const std::wstring& SubKey() const { return m_subKey; }
     SettingsStore Store() const { return SettingsStore(HKEY_CURRENT_USER, m_subKey); }
 
-    bool Exists() const
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, m_subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-            return false;
-        }
-        RegCloseKey(key);
-        return true;
-    }
+    bool Exists() const { return static_cast<bool>(tl::OpenKey(HKEY_CURRENT_USER, m_subKey.c_str(), KEY_READ)); }
 
     // Writes raw data, to plant values of any type next to what the store writes.
     void PutRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) const
     {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, m_subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                                 &key, nullptr));
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
-        RegCloseKey(key);
+        const tl::unique_hkey key = tl::CreateKey(HKEY_CURRENT_USER, m_subKey.c_str(), KEY_WRITE);
+        ASSERT_TRUE(key);
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size));
     }
 
     // From now on the store may read the key but every write fails: a store writes through
@@ -58,15 +49,13 @@ public:
     // The key may still be removed.
     void RefuseWrites() const
     {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegOpenKeyExW(HKEY_CURRENT_USER, m_subKey.c_str(), 0, WRITE_DAC | WRITE_OWNER, &key));
-        PSECURITY_DESCRIPTOR readOnly = nullptr;
-        const bool made = ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:SYD:P(A;;KRKWSD;;;WD)", SDDL_REVISION_1,
-                                                                              &readOnly, nullptr);
-        EXPECT_TRUE(made && RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS);
-        LocalFree(readOnly);
-        RegCloseKey(key);
+        const tl::unique_hkey key = tl::OpenKey(HKEY_CURRENT_USER, m_subKey.c_str(), WRITE_DAC | WRITE_OWNER);
+        ASSERT_TRUE(key);
+        tl::unique_hlocal readOnly;
+        const bool made = ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"O:SYD:P(A;;KRKWSD;;;WD)", SDDL_REVISION_1, readOnly.put(), nullptr);
+        EXPECT_TRUE(made && RegSetKeySecurity(key.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                              readOnly.get()) == ERROR_SUCCESS);
     }
 
 private:
@@ -83,36 +72,29 @@ private:
 // Writes a REG_SZ value, making the key if need be; name null for the key's default value.
 inline bool SetRegistryString(HKEY root, const std::wstring& subKey, const wchar_t* name, const std::wstring& value)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
+    const tl::unique_hkey key = tl::CreateKey(root, subKey.c_str(), KEY_SET_VALUE);
     const auto size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    const bool set =
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return set;
+    return key && RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size) ==
+                      ERROR_SUCCESS;
 }
 
 // A key's access list as SDDL ("D:P(A;CI;KA;;;BA)..."), or what went wrong.
 inline std::wstring AccessListOf(HKEY root, const std::wstring& subKey)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, subKey.c_str(), 0, READ_CONTROL | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+    const tl::unique_hkey key = tl::OpenKey(root, subKey.c_str(), READ_CONTROL | KEY_WOW64_64KEY);
+    if (!key) {
         return L"no key";
     }
     std::vector<BYTE> descriptor(4096);
     DWORD size = static_cast<DWORD>(descriptor.size());
-    const LSTATUS status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size);
-    RegCloseKey(key);
     wchar_t* text = nullptr;
-    if (status != ERROR_SUCCESS || !ConvertSecurityDescriptorToStringSecurityDescriptorW(
-                                       descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    if (RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor.data(), &size) != ERROR_SUCCESS ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION, &text, nullptr)) {
         return L"unreadable";
     }
-    const std::wstring sddl = text;
-    LocalFree(text);
-    return sddl;
+    const tl::unique_hlocal owned(text);
+    return text;
 }
 
 // Whether the tests run under Wine: what changes the machine (HKEY_LOCAL_MACHINE, policies,

@@ -1,6 +1,8 @@
 #include "Journal.h"
 
+#include "Handles.h"
 #include "ProtectedKey.h"
+#include "Registry.h"
 #include "TokenUser.h"
 
 #include <sddl.h>
@@ -63,77 +65,59 @@ std::optional<SavedValue> SavedValue::Of(DWORD type, const void* data, size_t si
 
 std::optional<SavedValue> ReadValue(HKEY root, const wchar_t* subKey, const wchar_t* name) noexcept
 {
-    HKEY key = nullptr;
-    const LSTATUS opened = RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE | View, &key);
-    if (opened == ERROR_FILE_NOT_FOUND) {
-        return SavedValue{};
-    }
-    if (opened != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
+    LSTATUS status = ERROR_SUCCESS;
+    const tl::unique_hkey key = tl::OpenKey(root, subKey, KEY_QUERY_VALUE | View, &status);
     SavedValue value;
     DWORD size = 0;
-    LSTATUS status = RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size);
-    while (status == ERROR_SUCCESS) {
-        if (!value.data.Resize(size)) {
-            status = ERROR_OUTOFMEMORY;
-            break;
-        }
-        status = RegQueryValueExW(key, name, nullptr, &value.type, value.data.data(), &size);
-        if (status == ERROR_SUCCESS) {
-            value.data.Truncate(size);
-            value.present = true;
-            break;
-        }
-        if (status == ERROR_MORE_DATA) {
-            status = ERROR_SUCCESS; // it grew meanwhile: ask again
-        }
+    if (key) {
+        // As stored: of any type, and a string to expand kept as it is.
+        const auto room = [&value](DWORD bytes) noexcept -> void* {
+            return value.data.Resize(bytes) ? value.data.data() : nullptr;
+        };
+        status = tl::ReadSized(key.get(), name, RRF_RT_ANY | RRF_NOEXPAND, room, value.type, size);
     }
-    RegCloseKey(key);
     if (status == ERROR_FILE_NOT_FOUND) {
         return SavedValue{};
     }
-    return status == ERROR_SUCCESS ? std::optional<SavedValue>(std::move(value)) : std::nullopt;
+    if (status != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    value.data.Truncate(size);
+    value.present = true;
+    return value;
 }
 
 bool WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const SavedValue& value) noexcept
 {
-    HKEY key = nullptr;
     if (!value.present) {
-        if (RegOpenKeyExW(root, subKey, 0, KEY_SET_VALUE | View, &key) != ERROR_SUCCESS) {
+        const tl::unique_hkey key = tl::OpenKey(root, subKey, KEY_SET_VALUE | View);
+        if (!key) {
             return true; // no key, no value
         }
-        const LSTATUS status = RegDeleteValueW(key, name);
-        RegCloseKey(key);
+        const LSTATUS status = RegDeleteValueW(key.get(), name);
         return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     }
-    if (RegCreateKeyExW(root, subKey, 0, nullptr, 0, KEY_SET_VALUE | View, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LSTATUS status = RegSetValueExW(key, name, 0, value.type, value.data.data(),
-                                          static_cast<DWORD>(value.data.size()));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    const tl::unique_hkey key = tl::CreateKey(root, subKey, KEY_SET_VALUE | View);
+    return key && RegSetValueExW(key.get(), name, 0, value.type, value.data.data(),
+                                 static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
 }
 
 KeyPath Journal::UserScope(const KeyPath& sid) noexcept { return KeyPath(UsersScope).Append(L"\\").Append(sid); }
 
 KeyPath Journal::ThisUser() noexcept
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    tl::unique_handle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
         return {};
     }
     TokenUserBuffer buffer;
-    const PSID sid = TokenUserSid(token, buffer);
-    CloseHandle(token);
+    const PSID sid = TokenUserSid(token.get(), buffer);
     wchar_t* text = nullptr;
     if (sid == nullptr || !ConvertSidToStringSidW(sid, &text)) {
         return {};
     }
-    const KeyPath result(text);
-    LocalFree(text);
-    return result;
+    const tl::unique_hlocal owned(text);
+    return KeyPath(text);
 }
 
 KeyPath Journal::SessionScope() noexcept
@@ -148,15 +132,15 @@ KeyPath Journal::SessionScope() noexcept
 HeapArray<KeyPath> Journal::Users() noexcept
 {
     HeapArray<KeyPath> sids;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyOf(KeyPath(UsersScope)).c_str(), 0, KEY_ENUMERATE_SUB_KEYS | View, &key) !=
-        ERROR_SUCCESS) {
+    const tl::unique_hkey key =
+        tl::OpenKey(HKEY_LOCAL_MACHINE, KeyOf(KeyPath(UsersScope)).c_str(), KEY_ENUMERATE_SUB_KEYS | View);
+    if (!key) {
         return sids;
     }
     wchar_t name[256];
     for (DWORD index = 0;; ++index) {
         DWORD length = ARRAYSIZE(name);
-        const LSTATUS status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        const LSTATUS status = RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS) {
             break;
         }
@@ -164,7 +148,6 @@ HeapArray<KeyPath> Journal::Users() noexcept
             break;
         }
     }
-    RegCloseKey(key);
     return sids;
 }
 
@@ -190,13 +173,10 @@ bool Journal::Record(const wchar_t* entry, const SavedValue& before, const KeyPa
     }
     // Made for administrators and the system alone when the settings key is gone, as the
     // installers make that key.
-    HKEY key = nullptr;
-    if (CreateProtectedKey(HKEY_LOCAL_MACHINE, path.c_str(), KEY_SET_VALUE | View, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LSTATUS status = RegSetValueExW(key, entry, 0, REG_BINARY, data->data(), static_cast<DWORD>(data->size()));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    tl::unique_hkey key;
+    return CreateProtectedKey(HKEY_LOCAL_MACHINE, path.c_str(), KEY_SET_VALUE | View, key.put()) == ERROR_SUCCESS &&
+           RegSetValueExW(key.get(), entry, 0, REG_BINARY, data->data(), static_cast<DWORD>(data->size())) ==
+               ERROR_SUCCESS;
 }
 
 void Journal::Forget(const wchar_t* entry, const KeyPath& scope) noexcept
@@ -211,12 +191,10 @@ void Journal::Forget(const wchar_t* entry, const KeyPath& scope) noexcept
     }
     // A scope without entries goes, so that Users names only users with something to put
     // back. Removing a key removes its values too: only one that holds none is removed.
-    HKEY opened = nullptr;
     DWORD values = 1;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | View, &opened) == ERROR_SUCCESS) {
-        RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+    if (const tl::unique_hkey opened = tl::OpenKey(HKEY_LOCAL_MACHINE, key.c_str(), KEY_QUERY_VALUE | View)) {
+        RegQueryInfoKeyW(opened.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
                          nullptr, nullptr);
-        RegCloseKey(opened);
     }
     if (values == 0) {
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), View, 0);

@@ -2,6 +2,7 @@
 
 #include "ExclusiveLock.h"
 #include "Journal.h"
+#include "Registry.h"
 
 #include <windows.h>
 
@@ -81,14 +82,7 @@ bool PolicyLock::Unlock()
     // Each user's values go into that user's own hive, which is loaded while the user is
     // signed in; another user's entry waits for an unlock while that hive is there.
     HeapArray<KeyPath> signedIn = Journal::Users();
-    signedIn.EraseIf([](const KeyPath& sid) {
-        HKEY hive = nullptr;
-        if (RegOpenKeyExW(HKEY_USERS, sid.c_str(), 0, KEY_READ, &hive) != ERROR_SUCCESS) {
-            return true;
-        }
-        RegCloseKey(hive);
-        return false;
-    });
+    signedIn.EraseIf([](const KeyPath& sid) { return !tl::OpenKey(HKEY_USERS, sid.c_str(), KEY_READ); });
     bool all = true;
     // Puts back what scope holds for the policy into the value at root\subKey; the entry is
     // forgotten once it is back.

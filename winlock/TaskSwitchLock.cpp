@@ -279,36 +279,34 @@ bool TaskSwitchLock::Lock()
 {
     const ExclusiveLock guard(m_lock);
     if (m_locked) {
-        return m_thread != nullptr;
+        return static_cast<bool>(m_thread);
     }
     m_locked = true;
     SwitchOffHotKeys();
-    HookStart start{CreateEventW(nullptr, TRUE, FALSE, nullptr), m_watch};
-    if (start.ready == nullptr) {
+    const tl::unique_handle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!ready) {
         return false;
     }
-    m_thread = CreateThread(nullptr, 0, &HookThread, &start, 0, &m_threadId);
-    if (m_thread != nullptr) {
-        WaitForSingleObject(start.ready, INFINITE);
+    HookStart start{ready.get(), m_watch};
+    m_thread.reset(CreateThread(nullptr, 0, &HookThread, &start, 0, &m_threadId));
+    if (m_thread) {
+        WaitForSingleObject(ready.get(), INFINITE);
         if (!start.hooked) {
-            WaitForSingleObject(m_thread, INFINITE);
-            CloseHandle(m_thread);
-            m_thread = nullptr;
+            WaitForSingleObject(m_thread.get(), INFINITE);
+            m_thread.reset();
         }
     }
-    CloseHandle(start.ready);
-    return m_thread != nullptr;
+    return static_cast<bool>(m_thread);
 }
 
 void TaskSwitchLock::Unlock()
 {
     const ExclusiveLock guard(m_lock);
     m_locked = false;
-    if (m_thread != nullptr) {
+    if (m_thread) {
         PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-        m_thread = nullptr;
+        WaitForSingleObject(m_thread.get(), INFINITE);
+        m_thread.reset();
     }
     PutBackHotKeys();
 }

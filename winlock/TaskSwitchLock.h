@@ -22,6 +22,7 @@
 // keys' flags are journaled before they change, so that an unlock in a later process puts
 // them back after a killed one switched them off; the hook ends with the process that
 // installed it.
+#include "Handles.h"
 #include "Journal.h"
 
 #include <windows.h>
@@ -66,6 +67,6 @@ private:
     Watch m_watch;
     SRWLOCK m_lock = SRWLOCK_INIT;
     bool m_locked = false;
-    HANDLE m_thread = nullptr;
+    tl::unique_handle m_thread;
     DWORD m_threadId = 0;
 };

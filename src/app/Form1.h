@@ -8,7 +8,7 @@
 #include "app/SystemMessageBoxes.h"
 #include "app/SystemScreenSaver.h"
 #include "app/WindowTimer.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/PowerFunctions.h"
 #include "platform/SettingsStore.h"
 #include "protection/AntiTheft.h"

@@ -1,7 +1,7 @@
 #include "app/TremorlinkMain.h"
 
 #include "app/Form1.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/Messages.h"
 #include "protection/VolumeShockStateControl.h"
 

@@ -2,6 +2,8 @@
 
 #include "platform/Messages.h"
 
+#include "Handles.h"
+
 namespace {
 
 constexpr LONG ShockDetected = 0x501;
@@ -30,31 +32,6 @@ HWND FindMainWindow() noexcept
 
 } // namespace
 
-HRESULT STDMETHODCALLTYPE EventSink::QueryInterface(REFIID iid, void** object) noexcept
-{
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IWbemObjectSink)) {
-        *object = static_cast<IWbemObjectSink*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE EventSink::AddRef() noexcept { return static_cast<ULONG>(InterlockedIncrement(&m_count)); }
-
-ULONG STDMETHODCALLTYPE EventSink::Release() noexcept
-{
-    const LONG count = InterlockedDecrement(&m_count);
-    if (count == 0) {
-        delete this;
-    }
-    return static_cast<ULONG>(count);
-}
-
 HRESULT STDMETHODCALLTYPE EventSink::Indicate(LONG objectCount, IWbemClassObject** objects) noexcept
 {
     for (LONG index = 0; index < objectCount; ++index) {
@@ -63,18 +40,16 @@ HRESULT STDMETHODCALLTYPE EventSink::Indicate(LONG objectCount, IWbemClassObject
         if (event == nullptr) {
             continue;
         }
-        VARIANT shock;
-        VariantInit(&shock);
-        if (SUCCEEDED(event->Get(L"uShock", 0, &shock, nullptr, nullptr)) &&
-            SUCCEEDED(VariantChangeType(&shock, &shock, 0, VT_I4))) {
-            const UINT message = MessageFor(shock.lVal);
+        tl::unique_variant shock;
+        if (SUCCEEDED(event->Get(L"uShock", 0, shock.put(), nullptr, nullptr)) &&
+            SUCCEEDED(VariantChangeType(shock.get(), shock.get(), 0, VT_I4))) {
+            const UINT message = MessageFor(shock->lVal);
             // Without the window the event has no effect; posting to a null window would
             // put it on this delivery thread's own queue instead.
             if (message != 0 && window != nullptr) {
                 PostMessageA(window, message, 0, 0);
             }
         }
-        VariantClear(&shock);
     }
     return WBEM_S_NO_ERROR;
 }

@@ -1,6 +1,6 @@
 #include "platform/PasswordDigest.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <vector>
 
@@ -12,9 +12,8 @@ tl::unique_hcryptprov AcquireContext(const char* keyContainer)
 {
     const auto acquire = [](const char* container, DWORD flags) {
         HCRYPTPROV context = 0;
-        return tl::unique_hcryptprov(CryptAcquireContextA(&context, container, BaseProvider, PROV_RSA_FULL, flags)
-                                         ? context
-                                         : 0);
+        return tl::unique_hcryptprov(
+            CryptAcquireContextA(&context, container, BaseProvider, PROV_RSA_FULL, flags) ? context : 0);
     };
     tl::unique_hcryptprov provider = acquire(keyContainer, 0);
     if (!provider) {
@@ -43,8 +42,8 @@ std::string CodePageBytes(const std::wstring& text, UINT codePage)
         return {};
     }
     std::string bytes(static_cast<size_t>(size), '\0');
-    const int written = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                                            size, nullptr, nullptr);
+    const int written = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                                            nullptr, nullptr);
     bytes.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return bytes;
 }

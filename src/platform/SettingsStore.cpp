@@ -1,11 +1,12 @@
 #include "platform/SettingsStore.h"
 
-#include "platform/Handles.h"
-
+#include "Handles.h"
 #include "ProtectedKey.h"
+#include "Registry.h"
+#include "RegistryText.h"
 
+#include <optional>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -50,41 +51,23 @@ int SettingsStore::FirstStartValue(Setting setting) noexcept
     }
 }
 
-tl::unique_hkey SettingsStore::Open() const
-{
-    tl::unique_hkey key;
-    if (RegOpenKeyExW(m_root, m_subKey.c_str(), 0, Access, key.put()) != ERROR_SUCCESS) {
-        key.release(); // what a failed call leaves there is no key to close
-    }
-    return key;
-}
+tl::unique_hkey SettingsStore::Open() const { return tl::OpenKey(m_root, m_subKey.c_str(), Access); }
 
 tl::unique_hkey SettingsStore::Create() const
 {
     // A key that the uninstall took away comes back for administrators and the system alone,
     // as the installers make it.
     tl::unique_hkey key;
-    if (CreateProtectedKey(m_root, m_subKey.c_str(), Access, key.put()) != ERROR_SUCCESS) {
-        key.release();
-    }
+    // Left empty on failure, which the caller sees.
+    static_cast<void>(CreateProtectedKey(m_root, m_subKey.c_str(), Access, key.put()));
     return key;
 }
 
 int SettingsStore::Read(Setting setting) const
 {
     const tl::unique_hkey key = Open();
-    if (!key) {
-        return FirstStartValue(setting);
-    }
-    DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegQueryValueExW(key.get(), ValueName(setting), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof(value)) {
-        return FirstStartValue(setting);
-    }
-    return static_cast<int>(value);
+    const std::optional<DWORD> value = key ? tl::ReadDword(key.get(), ValueName(setting)) : std::nullopt;
+    return value ? static_cast<int>(*value) : FirstStartValue(setting);
 }
 
 bool SettingsStore::Write(Setting setting, int value) const
@@ -101,33 +84,7 @@ bool SettingsStore::Write(Setting setting, int value) const
 std::wstring SettingsStore::ReadUserPassword() const
 {
     const tl::unique_hkey key = Open();
-    if (!key) {
-        return {};
-    }
-    // The value may change size between the two queries; ask again until it fits.
-    std::vector<wchar_t> buffer;
-    for (;;) {
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExW(key.get(), UserPasswordName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            type != REG_SZ) {
-            return {};
-        }
-        buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
-        DWORD received = size;
-        const LSTATUS status = RegQueryValueExW(key.get(), UserPasswordName, nullptr, &type,
-                                                reinterpret_cast<BYTE*>(buffer.data()), &received);
-        if (status == ERROR_MORE_DATA) {
-            continue;
-        }
-        if (status != ERROR_SUCCESS || type != REG_SZ) {
-            return {};
-        }
-        // Stored strings need not be terminated; the extra element always is.
-        buffer.resize(received / sizeof(wchar_t) + 1);
-        buffer.back() = L'\0';
-        return std::wstring(buffer.data());
-    }
+    return key ? tl::ReadText(key.get(), UserPasswordName).value_or(std::wstring()) : std::wstring();
 }
 
 bool SettingsStore::WriteUserPassword(const std::wstring& digest) const

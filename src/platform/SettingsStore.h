@@ -6,7 +6,7 @@
 // A missing key or value, or a value of another type, reads as its first-start value
 // (HddProtectionEnabled 1, the battery side's timers -1 for "not saved", every other
 // number 0, UserPassword empty); a write creates what is missing.
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 
@@ -43,8 +43,8 @@ public:
     static int FirstStartValue(Setting setting) noexcept;
 
 private:
-    tl::unique_hkey Open() const;
-    tl::unique_hkey Create() const;
+    [[nodiscard]] tl::unique_hkey Open() const;
+    [[nodiscard]] tl::unique_hkey Create() const;
 
     HKEY m_root;
     std::wstring m_subKey;

@@ -1,7 +1,7 @@
 #include "platform/WMI.h"
 
 #include "platform/EventSink.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <new>
 
@@ -131,28 +131,22 @@ bool WMI::ParkHDD() { return CallSwitch(L"ParkHDD", 1); }
 
 bool WMI::CallSwitch(const wchar_t* methodName, int status)
 {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_I4;
-    value.lVal = status;
-    const HRESULT result = WMIMethodExecSet(ControlClass, InstancePath, methodName, L"uStatus", L"uReturn", value);
-    VariantClear(&value);
-    return SUCCEEDED(result);
+    tl::unique_variant value;
+    value->vt = VT_I4;
+    value->lVal = status;
+    return SUCCEEDED(WMIMethodExecSet(ControlClass, InstancePath, methodName, L"uStatus", L"uReturn", *value.get()));
 }
 
 HRESULT WMI::WMIAPExist(int flag)
 {
-    VARIANT flagValue;
-    VariantInit(&flagValue);
-    flagValue.vt = VT_I4;
-    flagValue.lVal = flag;
-    VARIANT errorCode;
-    VariantInit(&errorCode);
-    CallMethod(ControlClass, InstancePath, L"FireGEvent", L"uFlag", L"uErrorCode", flagValue, &errorCode);
-    const bool noError =
-        SUCCEEDED(m_status) && SUCCEEDED(VariantChangeType(&errorCode, &errorCode, 0, VT_I4)) && errorCode.lVal == 0;
-    VariantClear(&errorCode);
-    VariantClear(&flagValue);
+    tl::unique_variant flagValue;
+    flagValue->vt = VT_I4;
+    flagValue->lVal = flag;
+    tl::unique_variant errorCode;
+    CallMethod(ControlClass, InstancePath, L"FireGEvent", L"uFlag", L"uErrorCode", *flagValue.get(), errorCode.put());
+    const bool noError = SUCCEEDED(m_status) &&
+                         SUCCEEDED(VariantChangeType(errorCode.get(), errorCode.get(), 0, VT_I4)) &&
+                         errorCode->lVal == 0;
     return noError ? S_OK : static_cast<HRESULT>(WBEM_E_FAILED);
 }
 
@@ -160,10 +154,8 @@ HRESULT WMI::WMIMethodExecSet(const wchar_t* className, const wchar_t* instanceP
                               const wchar_t* inName, const wchar_t* outName, const VARIANT& value)
 {
     // Reading the out-parameter confirms the answer; its value means nothing here.
-    VARIANT out;
-    VariantInit(&out);
-    CallMethod(className, instancePath, methodName, inName, outName, value, &out);
-    VariantClear(&out);
+    tl::unique_variant out;
+    CallMethod(className, instancePath, methodName, inName, outName, value, out.put());
     return m_status;
 }
 

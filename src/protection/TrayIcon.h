@@ -1,6 +1,6 @@
 #pragma once
 // The tray icon as the program's features use it: its image and its balloons.
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,7 +1,7 @@
 #pragma once
 // The shock-state control on the system volume "\\.\c:", opened once when the main
 // window starts. A volume that cannot be opened makes every send fail without effect.
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "protection/ShockStateControl.h"
 
 class VolumeShockStateControl final : public ShockStateControl {

@@ -1,6 +1,6 @@
 #include "protection/blockscreen.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "resource.h"
 #include "ui/Dpi.h"
 

@@ -1,6 +1,6 @@
 #include "ui/CustomWindow.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
 
 namespace ui {
 

@@ -1,6 +1,6 @@
 #include "ui/Dpi.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "platform/LibrarySearch.h"
 
 namespace ui {

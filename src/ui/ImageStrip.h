@@ -8,7 +8,7 @@
 // id + IDB_SCALE_200). A strip shown at another DPI takes the nearest of them and, when
 // its size still differs, scales each image on its own, so that no image bleeds into its
 // neighbour and transparent edges stay clean.
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "ui/Dpi.h"
 
 #include <windows.h>

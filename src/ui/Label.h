@@ -1,7 +1,7 @@
 #pragma once
 // A text in a skinned window, in a font sized in pixels, on a colour of its own or on
 // whatever lies behind it.
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "ui/CustomWindow.h"
 #include "ui/PixelFont.h"
 

@@ -4,7 +4,7 @@
 // Releasing changes no image, so after a click the pressed image stays until the pointer
 // leaves. A press that leaves the button shows the normal image again, and its release
 // away from the button does nothing.
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "ui/CustomWindow.h"
 #include "ui/ImageStrip.h"
 

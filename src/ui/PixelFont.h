@@ -1,7 +1,7 @@
 #pragma once
 // Fonts sized in design pixels, not points: the windows are laid out in design pixels and
 // scaled by the DPI of their monitor, so a text keeps its room in them at every DPI.
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 

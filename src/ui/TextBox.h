@@ -2,7 +2,7 @@
 // A single-line edit box with a single-line border, in the skin's small font, that takes
 // at most a given number of characters. A password box shows each character as "*". It
 // is the system's edit control, of the system's "Edit" class, subclassed by its object.
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "ui/PixelFont.h"
 #include "ui/Window.h"
 

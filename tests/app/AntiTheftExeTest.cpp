@@ -8,7 +8,8 @@
 #include "app/SimulatedPower.h"
 #include "app/SimulatedProvider.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
+#include "Registry.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>
@@ -100,9 +101,8 @@ std::vector<HWND> EditsOf(HWND window)
 // given back yet, in the machine's scope and every user's and session's below it.
 DWORD JournalEntries(const std::wstring& subKey = L"Software\\Quen\\Tremorlink\\WinLock")
 {
-    tl::unique_hkey journal;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, journal.put()) !=
-        ERROR_SUCCESS) {
+    const tl::unique_hkey journal = tl::OpenKey(HKEY_LOCAL_MACHINE, subKey.c_str(), KEY_READ | KEY_WOW64_64KEY);
+    if (!journal) {
         return 0;
     }
     DWORD scopes = 0;

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
 #include "PowerStore.h"
+#include "Registry.h"
 
 #include <windows.h>
 
@@ -42,8 +43,8 @@ public:
         if (!UnderWine()) {
             return;
         }
-        tl::unique_hkey overrides;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, OverridesKey, 0, KEY_SET_VALUE, overrides.put()) == ERROR_SUCCESS) {
+        tl::unique_hkey overrides = tl::OpenKey(HKEY_CURRENT_USER, OverridesKey, KEY_SET_VALUE);
+        if (overrides) {
             RegDeleteValueW(overrides.get(), L"powrprof");
         }
         overrides.reset();
@@ -75,10 +76,10 @@ private:
     // Only what this object made goes: a key that holds anything else stays.
     static void DeleteIfEmpty(const wchar_t* subKey)
     {
-        tl::unique_hkey key;
+        tl::unique_hkey key = tl::OpenKey(HKEY_CURRENT_USER, subKey, KEY_READ);
         DWORD subKeys = 0;
         DWORD values = 0;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
+        if (key &&
             RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
                              nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
             subKeys == 0 && values == 0) {

@@ -5,7 +5,8 @@
 // (AntiTheftExeTest): the power settings it overrides are the ones that library keeps.
 #include "app/SimulatedPower.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
+#include "Registry.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -91,10 +92,10 @@ TEST_F(SimulatedPowerExe, TremorlinkAloneGetsTheSimulatedLibraryAndWinesComesBac
 
     power.reset();
     EXPECT_EQ(wines, FileBytes(SimulatedPowerInPlace::SystemLibrary())) << "Wine's own library is back";
-    tl::unique_hkey overrides;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Tremorlink.exe", 0,
-                                                  KEY_READ, overrides.put()))
-        << "the override is gone";
+    LSTATUS opened = ERROR_SUCCESS;
+    const tl::unique_hkey overrides =
+        tl::OpenKey(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Tremorlink.exe", KEY_READ, &opened);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, opened) << "the override is gone";
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // WMI, driven and watched through TremorlinkSensor.exe as a person at the demo would.
 #include "platform/SettingsStore.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "app/SensorTool.h"
 #include "app/SimulatedProvider.h"
 

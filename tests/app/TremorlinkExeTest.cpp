@@ -1,6 +1,6 @@
 // The real Tremorlink.exe of this build, started in the test's Wine prefix.
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 

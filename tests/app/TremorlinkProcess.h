@@ -1,7 +1,7 @@
 #pragma once
 // Starting the real programs of this build in the test's Wine prefix, and waiting for them.
 #include "TestSupport.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 
@@ -36,7 +36,7 @@ inline tl::unique_handle StartProgram(std::wstring commandLine)
         ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
         return {};
     }
-    CloseHandle(process.hThread);
+    const tl::unique_handle thread(process.hThread);
     return tl::unique_handle(process.hProcess);
 }
 
@@ -70,7 +70,7 @@ inline PipedProcess StartPiped(std::wstring commandLine, DWORD pipeSize = 0)
         ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
         return {};
     }
-    CloseHandle(started.hThread);
+    const tl::unique_handle thread(started.hThread);
     piped.process.reset(started.hProcess);
     return piped;
 }

@@ -3,7 +3,7 @@
 #include "app/WindowTimer.h"
 
 #include "TestSupport.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 

@@ -12,7 +12,8 @@
 #include "app/SimulatedPower.h"
 #include "app/SimulatedProvider.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
+#include "RegistryText.h"
 #include "platform/SettingsStore.h"
 
 #include <windows.h>
@@ -47,19 +48,13 @@ inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_
 
 inline bool KeyExists(const std::wstring& subKey)
 {
-    tl::unique_hkey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS;
+    return static_cast<bool>(tl::OpenKey(HKEY_LOCAL_MACHINE, subKey.c_str(), KEY_READ | KEY_WOW64_64KEY));
 }
 
 inline std::wstring StringValue(const std::wstring& subKey, const wchar_t* name)
 {
-    wchar_t text[512]{};
-    DWORD size = sizeof(text);
-    tl::unique_hkey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS) {
-        RegGetValueW(key.get(), nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size);
-    }
-    return text;
+    const tl::unique_hkey key = tl::OpenKey(HKEY_LOCAL_MACHINE, subKey.c_str(), KEY_READ | KEY_WOW64_64KEY);
+    return key ? tl::ReadText(key.get(), name).value_or(std::wstring()) : std::wstring();
 }
 
 // Runs an installer and waits until it and every program it started have ended: its exit

@@ -4,6 +4,7 @@
 #include "installer/Installed.h"
 
 #include <fstream>
+#include <optional>
 #include <iterator>
 #include <string>
 
@@ -66,14 +67,11 @@ TEST_P(Installer, AnInstallOverAnEarlierOneKeepsEverySettingAndOnlyAdministrator
 
     EXPECT_EQ(PasswordDigest, settings.ReadUserPassword());
     EXPECT_EQ(0, settings.Read(Setting::HddProtectionEnabled));
-    tl::unique_hkey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, SettingsKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()));
+    const tl::unique_hkey key = tl::OpenKey(HKEY_LOCAL_MACHINE, SettingsKey, KEY_READ | KEY_WOW64_64KEY);
+    ASSERT_TRUE(key);
     for (const Setting missing : {Setting::NotebookProtectionEnabled, Setting::StandbyTimerDc}) {
-        DWORD value = 0;
-        DWORD size = sizeof(value);
-        EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(key.get(), nullptr, SettingsStore::ValueName(missing), RRF_RT_REG_DWORD,
-                                              nullptr, &value, &size));
-        EXPECT_EQ(SettingsStore::FirstStartValue(missing), static_cast<int>(value))
+        EXPECT_EQ(std::optional(static_cast<DWORD>(SettingsStore::FirstStartValue(missing))),
+                  tl::ReadDword(key.get(), SettingsStore::ValueName(missing)))
             << SettingsStore::ValueName(missing);
     }
     EXPECT_EQ(ProtectedKeyAccess, AccessListOf(HKEY_LOCAL_MACHINE, SettingsKey));

@@ -3,6 +3,7 @@
 // next version's package upgrades it in place.
 #include "installer/Installed.h"
 
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // ask for, as Explorer, Apps and Features and Windows read them.
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // folder it takes over, and whether the finish page may start the program.
 #include "InstallFolder.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 
@@ -28,9 +28,8 @@ std::wstring SidText(PSID sid)
     if (!ConvertSidToStringSidW(sid, &text)) {
         return L"?";
     }
-    const std::wstring result = text;
-    LocalFree(text);
-    return result;
+    const tl::unique_hlocal owned(text);
+    return text;
 }
 
 // Only the system and administrators may change anything in the folder or its access list;
@@ -81,14 +80,14 @@ TEST(InstallFolder, IsTakenOverOnlyFromTheSystemAdministratorsOrTheInstallingAcc
         const wchar_t* owner;
         bool trusted;
     } cases[] = {
-        {L"S-1-5-32-544", true},                                     // Administrators
-        {L"S-1-5-18", true},                                         // SYSTEM
+        {L"S-1-5-32-544", true},                                                   // Administrators
+        {L"S-1-5-18", true},                                                       // SYSTEM
         {L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", true}, // TrustedInstaller
-        {L"S-1-5-21-1004336348-1177238915-682003330-1001", true},   // the installing account
-        {L"S-1-5-21-1004336348-1177238915-682003330-1002", false},  // another account
-        {L"S-1-5-32-545", false},                                    // Users
-        {L"S-1-5-11", false},                                        // Authenticated Users
-        {L"S-1-1-0", false},                                         // Everyone
+        {L"S-1-5-21-1004336348-1177238915-682003330-1001", true},                  // the installing account
+        {L"S-1-5-21-1004336348-1177238915-682003330-1002", false},                 // another account
+        {L"S-1-5-32-545", false},                                                  // Users
+        {L"S-1-5-11", false},                                                      // Authenticated Users
+        {L"S-1-1-0", false},                                                       // Everyone
     };
     for (const auto& [owner, trusted] : cases) {
         EXPECT_EQ(trusted, TrustedOwner(Sid(owner).get(), installing.get())) << owner;
@@ -103,8 +102,8 @@ TEST(InstallFolder, TheFinishPageMayStartTheProgramForTheSessionsOwnUser)
     const tl::unique_hmodule actions(LoadLibraryW(testsupport::WindowsPath(TREMORLINK_SETUP_ACTIONS_DLL).c_str()));
     ASSERT_TRUE(actions);
     using Question = BOOL(WINAPI*)();
-    const auto isSessionUser = reinterpret_cast<Question>(
-        reinterpret_cast<void*>(GetProcAddress(actions.get(), "InstallerIsSessionUser")));
+    const auto isSessionUser =
+        reinterpret_cast<Question>(reinterpret_cast<void*>(GetProcAddress(actions.get(), "InstallerIsSessionUser")));
     ASSERT_NE(nullptr, isSessionUser);
     EXPECT_TRUE(isSessionUser());
 }

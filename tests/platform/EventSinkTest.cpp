@@ -2,6 +2,7 @@
 
 #include "platform/MainWindowStandIn.h"
 #include "platform/Messages.h"
+#include "Handles.h"
 #include "SimProvider.h"
 
 #include <gtest/gtest.h>
@@ -33,13 +34,10 @@ HRESULT IndicateFromAnotherThread(IWbemObjectSink* sink, const std::vector<ComPt
 // An event whose uShock has the given type; fill sets its value.
 template <typename Fill> ComPtr<IWbemClassObject> EventOfType(VARTYPE type, Fill fill)
 {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = type;
-    fill(value);
-    ComPtr<IWbemClassObject> event = sim::MakeEvent(value);
-    VariantClear(&value);
-    return event;
+    tl::unique_variant value;
+    value->vt = type;
+    fill(*value.get());
+    return sim::MakeEvent(*value.get());
 }
 
 TEST(EventSink, PostsOneMessagePerShockOrMovementInOrderAndSkipsTheRest)

@@ -1,7 +1,7 @@
 #pragma once
 // A hidden top-level window titled like the main window, so that what the sensor code
 // posts to "QUEN_Tremorlink" lands in the test thread's queue, where the test takes it.
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 

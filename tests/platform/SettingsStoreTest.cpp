@@ -3,6 +3,8 @@
 #include "TestSupport.h"
 
 #include "ProtectedKey.h"
+#include "Registry.h"
+#include "RegistryText.h"
 
 #include <climits>
 #include <cstdint>
@@ -33,13 +35,8 @@ constexpr size_t SettingCount = std::size(AllSettings);
 // The DWORD under that name as the registry holds it, or nullopt when there is none.
 std::optional<DWORD> RawNumber(const testsupport::TestSettingsKey& key, const wchar_t* name)
 {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, key.SubKey().c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return value;
+    const tl::unique_hkey opened = tl::OpenKey(HKEY_CURRENT_USER, key.SubKey().c_str(), KEY_READ);
+    return opened ? tl::ReadDword(opened.get(), name) : std::nullopt;
 }
 
 TEST(SettingsStore, EveryValueRoundTrips)
@@ -83,22 +80,11 @@ TEST(SettingsStore, ValuesUseTheirRegistryNamesAndTypes)
     ASSERT_TRUE(store.Write(Setting::NotebookProtectionEnabled, 1));
     ASSERT_TRUE(store.WriteUserPassword(L"AB"));
 
-    HKEY raw = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, key.SubKey().c_str(), 0, KEY_READ, &raw));
-    DWORD type = 0;
-    DWORD number = 0;
-    DWORD size = sizeof(number);
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(raw, L"NotebookProtectionEnabled", nullptr, &type,
-                                              reinterpret_cast<BYTE*>(&number), &size));
-    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
-    EXPECT_EQ(1u, number);
-    wchar_t text[8] = {};
-    size = sizeof(text);
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegQueryValueExW(raw, L"UserPassword", nullptr, &type, reinterpret_cast<BYTE*>(text), &size));
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_STREQ(L"AB", text);
-    RegCloseKey(raw);
+    // Each read allows the one type alone.
+    const tl::unique_hkey raw = tl::OpenKey(HKEY_CURRENT_USER, key.SubKey().c_str(), KEY_READ);
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(std::optional<DWORD>(1), tl::ReadDword(raw.get(), L"NotebookProtectionEnabled"));
+    EXPECT_EQ(std::optional<std::wstring>(L"AB"), tl::ReadText(raw.get(), L"UserPassword"));
 }
 
 TEST(SettingsStore, MissingKeyReadsFirstStartValuesAndAWriteCreatesIt)
@@ -192,12 +178,7 @@ namespace {
 
 bool KeyExistsInView(const wchar_t* subKey, REGSAM view)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
+    return static_cast<bool>(tl::OpenKey(HKEY_LOCAL_MACHINE, subKey, KEY_READ | view));
 }
 
 TEST(SettingsStore, BothBuildsUseTheNativeRegistryView)

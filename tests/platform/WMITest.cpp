@@ -1,6 +1,7 @@
 #include "platform/WMI.h"
 
 #include "platform/MainWindowStandIn.h"
+#include "Handles.h"
 #include "SimProvider.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +30,11 @@ sim::MethodCall SwitchCall(const wchar_t* method, int status)
     return {L"GSensorControl", InstancePath, method, L"uStatus", status};
 }
 
-VARIANT Int32(int number)
+tl::unique_variant Int32(int number)
 {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_I4;
-    value.lVal = number;
+    tl::unique_variant value;
+    value->vt = VT_I4;
+    value->lVal = number;
     return value;
 }
 
@@ -90,25 +90,26 @@ TEST(WMI, MethodCallStopsAtTheFirstFailingStep)
 {
     sim::Provider provider;
     WMI wmi(provider.Locator());
-    const VARIANT one = Int32(1);
+    const tl::unique_variant one = Int32(1);
 
     // GetObject, GetMethod and Put fail before anything reaches the provider's instance.
-    EXPECT_EQ(NotFound,
-              wmi.WMIMethodExecSet(L"GSensorEvent", InstancePath.c_str(), L"ParkHDD", L"uStatus", L"uReturn", one));
-    EXPECT_EQ(NotFound,
-              wmi.WMIMethodExecSet(L"GSensorControl", InstancePath.c_str(), L"Park", L"uStatus", L"uReturn", one));
-    EXPECT_EQ(NotFound,
-              wmi.WMIMethodExecSet(L"GSensorControl", InstancePath.c_str(), L"ParkHDD", L"uFlag", L"uReturn", one));
+    EXPECT_EQ(NotFound, wmi.WMIMethodExecSet(L"GSensorEvent", InstancePath.c_str(), L"ParkHDD", L"uStatus", L"uReturn",
+                                             *one.get()));
+    EXPECT_EQ(NotFound, wmi.WMIMethodExecSet(L"GSensorControl", InstancePath.c_str(), L"Park", L"uStatus", L"uReturn",
+                                             *one.get()));
+    EXPECT_EQ(NotFound, wmi.WMIMethodExecSet(L"GSensorControl", InstancePath.c_str(), L"ParkHDD", L"uFlag", L"uReturn",
+                                             *one.get()));
     EXPECT_TRUE(provider.Calls().empty());
 
     // ExecMethod on an instance path with single backslashes finds nothing.
     const wchar_t* const unescaped = LR"(GSensorControl.InstanceName="ACPI\pnp0c14\0_0")";
-    EXPECT_EQ(NotFound, wmi.WMIMethodExecSet(L"GSensorControl", unescaped, L"ParkHDD", L"uStatus", L"uReturn", one));
+    EXPECT_EQ(NotFound,
+              wmi.WMIMethodExecSet(L"GSensorControl", unescaped, L"ParkHDD", L"uStatus", L"uReturn", *one.get()));
     // The call is made, but the answer has no such out-parameter.
     EXPECT_EQ(NotFound, wmi.WMIMethodExecSet(L"GSensorControl", InstancePath.c_str(), L"ParkHDD", L"uStatus",
-                                             L"uErrorCode", one));
-    EXPECT_EQ(S_OK,
-              wmi.WMIMethodExecSet(L"GSensorControl", InstancePath.c_str(), L"ParkHDD", L"uStatus", L"uReturn", one));
+                                             L"uErrorCode", *one.get()));
+    EXPECT_EQ(S_OK, wmi.WMIMethodExecSet(L"GSensorControl", InstancePath.c_str(), L"ParkHDD", L"uStatus", L"uReturn",
+                                         *one.get()));
     const std::vector<sim::MethodCall> calls = provider.Calls();
     ASSERT_EQ(3u, calls.size());
     EXPECT_EQ(unescaped, calls[0].instancePath);
@@ -122,18 +123,16 @@ TEST(WMI, MethodExecGetHandsTheOutParameterToTheCaller)
     provider.SetFireGEventErrorCode(7);
     WMI wmi(provider.Locator());
 
-    VARIANT result;
-    VariantInit(&result);
-    EXPECT_EQ(S_OK, wmi.WMIMethodExecGet(InstancePath.c_str(), L"FireGEvent", L"uErrorCode", &result));
-    EXPECT_EQ(VT_I4, result.vt);
-    EXPECT_EQ(7, result.lVal);
+    tl::unique_variant result;
+    EXPECT_EQ(S_OK, wmi.WMIMethodExecGet(InstancePath.c_str(), L"FireGEvent", L"uErrorCode", result.put()));
+    EXPECT_EQ(VT_I4, result->vt);
+    EXPECT_EQ(7, result->lVal);
     EXPECT_EQ((sim::MethodCall{L"GSensorControl", InstancePath, L"FireGEvent", L"", 0}), provider.Calls().at(0));
 
     provider.FailMethod(L"FireGEvent", WBEM_E_ACCESS_DENIED);
-    VARIANT untouched;
-    VariantInit(&untouched);
-    EXPECT_EQ(AccessDenied, wmi.WMIMethodExecGet(InstancePath.c_str(), L"FireGEvent", L"uErrorCode", &untouched));
-    EXPECT_EQ(VT_EMPTY, untouched.vt);
+    tl::unique_variant untouched;
+    EXPECT_EQ(AccessDenied, wmi.WMIMethodExecGet(InstancePath.c_str(), L"FireGEvent", L"uErrorCode", untouched.put()));
+    EXPECT_EQ(VT_EMPTY, untouched->vt);
 }
 
 TEST(WMI, APExistSucceedsOnlyWhenTheProviderAnswersWithoutError)
@@ -172,10 +171,9 @@ TEST(WMI, WithoutServicesEveryOperationFailsAndUnregisterReturnsZero)
         EXPECT_FALSE(wmi->ParkHDD());
         EXPECT_EQ(Failed, wmi->WMIAPExist(0));
         EXPECT_TRUE(FAILED(wmi->WMIMethodExecSet(L"GSensorControl", InstancePath.c_str(), L"ParkHDD", L"uStatus",
-                                                 L"uReturn", Int32(1))));
-        VARIANT result;
-        VariantInit(&result);
-        EXPECT_TRUE(FAILED(wmi->WMIMethodExecGet(InstancePath.c_str(), L"FireGEvent", L"uErrorCode", &result)));
+                                                 L"uReturn", *Int32(1).get())));
+        tl::unique_variant result;
+        EXPECT_TRUE(FAILED(wmi->WMIMethodExecGet(InstancePath.c_str(), L"FireGEvent", L"uErrorCode", result.put())));
         EXPECT_TRUE(FAILED(wmi->WMIEventRegister()));
         EXPECT_EQ(S_OK, wmi->WMIEventUnRegister());
     }
@@ -226,10 +224,10 @@ TEST(WMI, ConnectsThroughTheSystemLocator)
 {
     WMI wmi;
     // The namespace answers for itself: no such class, rather than no connection.
-    const VARIANT one = Int32(1);
+    const tl::unique_variant one = Int32(1);
     EXPECT_EQ(S_OK, wmi.WMIEventUnRegister());
     const HRESULT status = wmi.WMIMethodExecSet(L"Tremorlink_NoSuchClass", L"Tremorlink_NoSuchClass=1", L"None",
-                                                L"uStatus", L"uReturn", one);
+                                                L"uStatus", L"uReturn", *one.get());
     EXPECT_TRUE(status == NotFound || status == InvalidClass) << std::hex << status;
 }
 

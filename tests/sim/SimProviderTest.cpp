@@ -1,5 +1,6 @@
 // The simulated provider's log and timeline, which the demo and the end-to-end tests read
 // through TremorlinkSensor.exe.
+#include "Handles.h"
 #include "SimProvider.h"
 #include "platform/WMI.h"
 
@@ -24,17 +25,14 @@ TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
 
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     EXPECT_TRUE(wmi.SetHDDProtection(false));
-    VARIANT status;
-    VariantInit(&status);
-    status.vt = VT_I4;
-    status.lVal = -7;
+    tl::unique_variant status;
+    status->vt = VT_I4;
+    status->lVal = -7;
     EXPECT_EQ(WBEM_E_NOT_FOUND, wmi.WMIMethodExecSet(L"GSensorControl", LR"(GSensorControl.InstanceName="other")",
-                                                     L"ParkHDD", L"uStatus", L"uReturn", status));
-    VARIANT answer;
-    VariantInit(&answer);
+                                                     L"ParkHDD", L"uStatus", L"uReturn", *status.get()));
+    tl::unique_variant answer;
     EXPECT_EQ(S_OK, wmi.WMIMethodExecGet(LR"(GSensorControl.InstanceName="ACPI\\pnp0c14\\0_0")", L"ParkHDD", L"uReturn",
-                                         &answer));
-    VariantClear(&answer);
+                                         answer.put()));
     EXPECT_EQ(S_OK, wmi.WMIEventUnRegister());
 
     EXPECT_EQ((std::vector<std::wstring>{

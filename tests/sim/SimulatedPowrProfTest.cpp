@@ -4,13 +4,15 @@
 #include "PowerStore.h"
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
+#include "Registry.h"
 #include "platform/PwrScheme.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -148,9 +150,9 @@ TEST_F(SimulatedPowrProf, SettingsThatCannotBeReadAreRefusedAndKept)
     ASSERT_TRUE(m_functions.ReadGlobalPwrPolicy(&global));
     ASSERT_TRUE(m_functions.WriteGlobalPwrPolicy(&global));
     // A global policy cut short, as a hand-edited prefix might hold it.
-    tl::unique_hkey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, sim::PowerStoreKey, 0,
-                                           KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, key.put()));
+    const tl::unique_hkey key =
+        tl::OpenKey(HKEY_LOCAL_MACHINE, sim::PowerStoreKey, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY);
+    ASSERT_TRUE(key);
     const BYTE shortPolicy[4] = {1, 2, 3, 4};
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.get(), L"GlobalPolicy", 0, REG_BINARY, shortPolicy, 4));
 
@@ -158,10 +160,9 @@ TEST_F(SimulatedPowrProf, SettingsThatCannotBeReadAreRefusedAndKept)
     EXPECT_FALSE(m_functions.ReadGlobalPwrPolicy(&global));
     EXPECT_FALSE(m_functions.WriteGlobalPwrPolicy(&global)) << "would replace settings it could not read";
     EXPECT_FALSE(m_functions.WriteGlobalPwrPolicy(nullptr));
-    BYTE kept[8] = {};
-    DWORD size = sizeof(kept);
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key.get(), L"GlobalPolicy", nullptr, nullptr, kept, &size));
-    EXPECT_EQ(4u, size) << "the stored value is as it was";
+    using ShortPolicy = std::array<BYTE, 4>;
+    EXPECT_EQ(ShortPolicy({1, 2, 3, 4}), tl::ReadFixed<ShortPolicy>(key.get(), L"GlobalPolicy", RRF_RT_REG_BINARY))
+        << "the stored value is as it was";
 }
 
 } // namespace

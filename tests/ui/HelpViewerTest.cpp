@@ -1,7 +1,7 @@
 #include "ui/HelpViewer.h"
 
 #include "TestSupport.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "ui/LanguageSelection.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "ui/ImageStrip.h"
 
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "resource.h"
 
 #include <windows.h>

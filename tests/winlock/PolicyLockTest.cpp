@@ -8,7 +8,7 @@
 #include "PolicyLock.h"
 
 #include "app/TremorlinkProcess.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 
 #include <windows.h>
 

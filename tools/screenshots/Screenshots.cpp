@@ -11,7 +11,7 @@
 #include "platform/HaldenFunc.h"
 #include "ui/AboutWindow.h"
 #include "ui/LanguageSelection.h"
-#include "platform/Handles.h"
+#include "Handles.h"
 #include "ui/Dpi.h"
 #include "ui/HelpViewer.h"
 
@@ -93,7 +93,8 @@ template <typename Dialog> bool Photograph(Dialog& dialog, const std::wstring& p
 int main()
 {
     int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    wchar_t** const argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const tl::unique_hlocal arguments(argv);
     if (argv == nullptr || argc != 3) {
         std::fputs("usage: TremorlinkScreenshots FOLDER LANGUAGE\n", stderr);
         return 2;
@@ -103,7 +104,6 @@ int main()
     SetProcessDPIAware();
     const std::wstring prefix = std::wstring(argv[1]) + L"\\";
     const std::wstring language = std::wstring(argv[2]) + L"-" + std::to_wstring(ui::DpiOfPrimaryMonitor());
-    LocalFree(argv);
     bool saved = true;
     {
         // A store no one writes to: the dialog is only looked at.

@@ -1,13 +1,14 @@
 #pragma once
-// The IUnknown half of the simulated provider's COM objects, each of which implements one
-// interface: an interlocked count, because WMI's clients and delivery threads take and
-// drop references from different threads.
+// The IUnknown half of our own COM objects (the program's event sink, the simulated
+// provider's objects), each of which implements one interface: an interlocked count,
+// because WMI's clients and delivery threads take and drop references from different
+// threads.
 #include <windows.h>
 #include <unknwn.h>
 
 #include <new>
 
-namespace sim {
+namespace tl {
 
 template <typename Interface> class ComObject : public Interface {
 public:
@@ -49,7 +50,7 @@ private:
 };
 
 // Runs the body of a COM method so that no exception leaves it: running out of memory
-// becomes E_OUTOFMEMORY, anything else E_FAIL.
+// becomes E_OUTOFMEMORY, anything else E_FAIL. Not for WinLock.dll, which has no exceptions.
 template <typename Body> HRESULT Guarded(Body&& body) noexcept
 {
     try {
@@ -61,4 +62,4 @@ template <typename Body> HRESULT Guarded(Body&& body) noexcept
     }
 }
 
-} // namespace sim
+} // namespace tl

@@ -1,5 +1,8 @@
 #pragma once
-// Move-only owners of Win32 handles: one line per handle type. COM objects are held in
+// Move-only owners of Win32 handles, one line per handle type, and of VARIANTs: for the
+// program, WinLock.dll, the installers' custom actions, the simulated provider, the tests
+// and the benchmarks alike. Header-only and free of exceptions, since WinLock.dll carries
+// neither the C++ runtime nor its exception machinery. COM objects are held in
 // Microsoft::WRL::ComPtr instead.
 #include <windows.h>
 #include <oleauto.h>
@@ -52,7 +55,7 @@ public:
         return &m_handle;
     }
 
-    T release() noexcept { return std::exchange(m_handle, invalid()); }
+    [[nodiscard]] T release() noexcept { return std::exchange(m_handle, invalid()); }
 
     // Closes the handle held before, keeping the last error: a caller that reads the error
     // of the call that failed still finds it after the wrapper of what it replaced closed.
@@ -88,6 +91,42 @@ using unique_sc_handle = unique_any<SC_HANDLE, &::CloseServiceHandle>;
 using unique_bstr = unique_any<BSTR, &::SysFreeString>;
 using unique_hcryptprov = unique_any<HCRYPTPROV, &ReleaseCryptContext>;
 using unique_hcrypthash = unique_any<HCRYPTHASH, &::CryptDestroyHash>;
+
+// A VARIANT that is always initialised and cleared once: empty from the start, and cleared
+// when it goes, when it is reset, and before put() hands it to a call that fills it.
+class unique_variant {
+public:
+    unique_variant() noexcept { VariantInit(&m_value); }
+    unique_variant(const unique_variant&) = delete;
+    unique_variant& operator=(const unique_variant&) = delete;
+    unique_variant(unique_variant&& other) noexcept : m_value(other.m_value) { VariantInit(&other.m_value); }
+    unique_variant& operator=(unique_variant&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_value = other.m_value;
+            VariantInit(&other.m_value);
+        }
+        return *this;
+    }
+    ~unique_variant() { reset(); }
+
+    VARIANT* get() noexcept { return &m_value; }
+    const VARIANT* get() const noexcept { return &m_value; }
+    VARIANT* operator->() noexcept { return &m_value; }
+    const VARIANT* operator->() const noexcept { return &m_value; }
+
+    VARIANT* put() noexcept
+    {
+        reset();
+        return &m_value;
+    }
+
+    void reset() noexcept { VariantClear(&m_value); }
+
+private:
+    VARIANT m_value;
+};
 
 // BeginPaint/EndPaint for one WM_PAINT.
 class PaintDc {
