@@ -3,10 +3,11 @@
 #include "protection/AntiTheft.h"
 
 #include "PowerLibrary.h"
-#include "lock/RecordedLockCalls.h"
+#include "PowerSettings.h"
 #include "SimProvider.h"
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
+#include "lock/RecordedLockCalls.h"
 #include "platform/HaldenFunc.h"
 #include "platform/PowerSamples.h"
 #include "platform/WMI.h"
@@ -71,19 +72,7 @@ void PrintTo(const Saved& s, std::ostream* out)
          << s.enablePassword << ", hibernation " << s.hibernationTimer << ", armed " << s.armed;
 }
 
-// The notebook's power settings as codes and minutes.
-struct Power {
-    int lid, powerButton, sleepButton;
-    bool password;
-    std::uint32_t standby, hibernation;
-    bool operator==(const Power&) const = default;
-};
-
-void PrintTo(const Power& p, std::ostream* out)
-{
-    *out << "lid " << p.lid << ", power " << p.powerButton << ", sleep " << p.sleepButton << ", password " << p.password
-         << ", stand-by " << p.standby << ", hibernation " << p.hibernation;
-}
+using Power = PowerSettings;
 
 class AntiTheftTest : public ::testing::Test {
 protected:
@@ -95,28 +84,13 @@ protected:
         SetPower({1, 4, 3, true, 0, 0});
     }
 
-    // Sets the codes of the global policy as the user's control panel would; the times
-    // are the scheme's.
     void SetPower(const Power& codes)
     {
-        PwrScheme scheme(library.Functions());
-        ASSERT_TRUE(scheme.InitGlobalPolicy());
-        scheme.SetCloseLidAction(codes.lid);
-        scheme.SetPowerButtonAction(codes.powerButton);
-        scheme.SetSleepButtonAction(codes.sleepButton);
-        scheme.SetPasswdLogonFlag(codes.password);
-        ASSERT_TRUE(scheme.ActivateGlobalPolicy());
+        WritePowerCodes(library.Functions(), codes);
         library.ClearCalls();
     }
 
-    Power PowerNow() const
-    {
-        PwrScheme scheme(library.Functions());
-        EXPECT_TRUE(scheme.InitGlobalPolicy());
-        EXPECT_TRUE(scheme.InitScheme(ActiveIndex));
-        return {scheme.GetCloseLidAction(),  scheme.GetPowerButtonAction(), scheme.GetSleepButtonAction(),
-                scheme.GetPasswdLogonFlag(), scheme.GetStandbyTimer(),      scheme.GetHibernationTimer()};
-    }
+    Power PowerNow() const { return ReadPowerSettings(library.Functions(), ActiveIndex); }
 
     Saved SavedNow() const
     {
