@@ -11,11 +11,21 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
+
+const std::wstring Subscription = LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
+
+std::vector<std::wstring> LinesOf(const std::vector<sim::TimedLine>& timeline)
+{
+    std::vector<std::wstring> lines;
+    std::ranges::transform(timeline, std::back_inserter(lines), &sim::TimedLine::line);
+    return lines;
+}
 
 TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
 {
@@ -38,7 +48,7 @@ TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
     EXPECT_EQ(S_OK, wmi.WMIEventUnRegister());
 
     EXPECT_EQ((std::vector<std::wstring>{
-                  LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)",
+                  Subscription,
                   L"SetHDDProtection uStatus=0",
                   LR"(ParkHDD uStatus=-7 on GSensorControl.InstanceName="other")",
                   L"ParkHDD",
@@ -59,22 +69,17 @@ TEST(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
     Sleep(100);
     EXPECT_TRUE(wmi.FinishProcessEvent());
 
-    const std::wstring subscription = LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
     const std::vector<sim::TimedLine> timeline = provider.Timeline();
-    std::vector<std::wstring> lines;
-    for (const sim::TimedLine& entry : timeline) {
-        lines.push_back(entry.line);
-    }
     EXPECT_EQ((std::vector<std::wstring>{
-                  subscription,
+                  Subscription,
                   L"SetHDDProtection uStatus=1",
                   L"GSensorEvent uShock=0x501 delivered",
                   L"GSensorEvent without uShock delivered",
                   L"GSensorEvent uShock=0xFFFFFFFF delivered",
                   L"FinishProcessEvent uStatus=1",
               }),
-              lines);
-    EXPECT_EQ((std::vector<std::wstring>{subscription, L"SetHDDProtection uStatus=1", L"FinishProcessEvent uStatus=1"}),
+              LinesOf(timeline));
+    EXPECT_EQ((std::vector<std::wstring>{Subscription, L"SetHDDProtection uStatus=1", L"FinishProcessEvent uStatus=1"}),
               provider.Log())
         << "the log shows only what the program asked for";
 
@@ -104,9 +109,7 @@ TEST(SimProvider, WithoutRecordingCallsAndEventsStillWorkButLeaveNoTrace)
 
     provider.SetRecording(true);
     EXPECT_TRUE(wmi.FinishProcessEvent());
-    EXPECT_EQ((std::vector<std::wstring>{LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)",
-                                         L"FinishProcessEvent uStatus=1"}),
-              provider.Log());
+    EXPECT_EQ((std::vector<std::wstring>{Subscription, L"FinishProcessEvent uStatus=1"}), provider.Log());
     EXPECT_EQ(S_OK, wmi.WMIEventUnRegister());
 }
 
@@ -151,10 +154,7 @@ TEST(SimProvider, AlarmSoundsOnAMovementWhileSystemProtectionIsOnUntilSwitchedOf
         EXPECT_EQ(step.alarm ? std::vector<std::wstring>{step.alarm} : std::vector<std::wstring>{}, added) << step.step;
     }
 
-    std::vector<std::wstring> timeline;
-    for (const sim::TimedLine& entry : provider.Timeline()) {
-        timeline.push_back(entry.line);
-    }
+    const std::vector<std::wstring> timeline = LinesOf(provider.Timeline());
     const auto sounding = std::ranges::find(timeline, L"alarm sounding");
     ASSERT_NE(timeline.end(), sounding);
     EXPECT_EQ(L"GSensorEvent uShock=0x502 delivered", *(sounding - 1)) << "sounds once the movement was delivered";
