@@ -162,7 +162,6 @@ TEST_F(AntiTheftTest, ArmsOnlyOnceAPasswordExists)
 TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
 {
     struct Case {
-        const char* name;
         Shape shape;
         bool standbyAllowed;
         bool processorPolicy; // false: the system keeps none with its schemes
@@ -171,39 +170,24 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
         Power whileArmed;
     };
     // Lid codes that the lid's table does not name are kept as they are.
-    const int lidShutDown = PwrScheme::OtherCodeBase + PowerActionShutdownOff;
+    const int shutDown = PwrScheme::OtherCodeBase + PowerActionShutdownOff;
     const Case cases[] = {
-        {"stand-by, then hibernation in total after 40 minutes",
-         StandbyThenHibernation,
-         true,
-         true,
-         {1, 4, 3, true, 10, 40},
-         {1, 4, 3, 1, 40, 1},
-         {0, 0, 0, false, 10, 0}},
-        {"the same on a system without processor policies",
-         StandbyThenHibernation,
-         true,
-         false,
-         {1, 4, 3, true, 10, 40},
-         {1, 4, 3, 1, 40, 1},
-         {0, 0, 0, false, 10, 0}},
-        {"hibernation after 20 idle minutes, no stand-by",
-         HibernationOnly,
-         true,
-         true,
-         {2, 1, 2, false, 0, 20},
-         {2, 1, 2, 0, 20, 1},
-         {0, 0, 0, false, 0, 0}},
-        {"a lid that shuts down, on a machine without stand-by",
-         StandbyThenHibernation,
+        // Stand-by, then hibernation in total after 40 minutes.
+        {StandbyThenHibernation, true, true, {1, 4, 3, true, 10, 40}, {1, 4, 3, 1, 40, 1}, {0, 0, 0, false, 10, 0}},
+        // The same on a system without processor policies.
+        {StandbyThenHibernation, true, false, {1, 4, 3, true, 10, 40}, {1, 4, 3, 1, 40, 1}, {0, 0, 0, false, 10, 0}},
+        // Hibernation after 20 idle minutes, no stand-by.
+        {HibernationOnly, true, true, {2, 1, 2, false, 0, 20}, {2, 1, 2, 0, 20, 1}, {0, 0, 0, false, 0, 0}},
+        // A lid that shuts down, on a machine without stand-by.
+        {StandbyThenHibernation,
          false,
          true,
-         {lidShutDown, 0, 0, true, 10, 40},
-         {lidShutDown, 0, 0, 1, 40, 1},
+         {shutDown, 0, 0, true, 10, 40},
+         {shutDown, 0, 0, 1, 40, 1},
          {0, 0, 0, false, 10, 0}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
         library.PutScheme(ActiveIndex, {.policy = SampleScheme(c.shape), .processorPolicy = SampleProcessor()});
         library.SetStandbyAllowed(c.standbyAllowed);
         library.Fail(sim::PowerCall::ReadProcessorPwrScheme, !c.processorPolicy);
