@@ -17,7 +17,6 @@
 #include <vector>
 
 namespace {
-
 const std::wstring Subscription = LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
 
 std::vector<std::wstring> LinesOf(const std::vector<sim::TimedLine>& timeline)
@@ -27,11 +26,14 @@ std::vector<std::wstring> LinesOf(const std::vector<sim::TimedLine>& timeline)
     return lines;
 }
 
-TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
-{
+class SimProvider : public ::testing::Test {
+protected:
     sim::Provider provider;
-    WMI wmi(provider.Locator());
+    WMI wmi{provider.Locator()};
+};
 
+TEST_F(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
+{
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     EXPECT_TRUE(wmi.SetHDDProtection(false));
     VARIANT status;
@@ -57,12 +59,9 @@ TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
               provider.Log());
 }
 
-TEST(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
+TEST_F(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
 {
     using namespace std::chrono_literals;
-    sim::Provider provider;
-    WMI wmi(provider.Locator());
-
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     EXPECT_TRUE(wmi.SetHDDProtection(true));
     ASSERT_TRUE(provider.FireEvents({0x501, std::nullopt, -1}));
@@ -92,10 +91,8 @@ TEST(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
 }
 
 // The alarm sound is the provider's, so the person at the demo reads it in the log.
-TEST(SimProvider, WithoutRecordingCallsAndEventsStillWorkButLeaveNoTrace)
+TEST_F(SimProvider, WithoutRecordingCallsAndEventsStillWorkButLeaveNoTrace)
 {
-    sim::Provider provider;
-    WMI wmi(provider.Locator());
     EXPECT_EQ(nullptr, provider.Subscriber());
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     EXPECT_NE(nullptr, provider.Subscriber()) << "the held sink is handed out";
@@ -113,10 +110,8 @@ TEST(SimProvider, WithoutRecordingCallsAndEventsStillWorkButLeaveNoTrace)
     EXPECT_EQ(S_OK, wmi.WMIEventUnRegister());
 }
 
-TEST(SimProvider, AlarmSoundsOnAMovementWhileSystemProtectionIsOnUntilSwitchedOff)
+TEST_F(SimProvider, AlarmSoundsOnAMovementWhileSystemProtectionIsOnUntilSwitchedOff)
 {
-    sim::Provider provider;
-    WMI wmi(provider.Locator());
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     const auto move = [&] { ASSERT_TRUE(provider.FireEvents({0x502})); };
 
