@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -69,20 +70,16 @@ std::vector<std::string> Pages()
     return pages;
 }
 
+// Empty for a folder that is not there.
 std::set<std::string> FilesIn(const std::string& folder)
 {
     std::set<std::string> files;
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA((folder + "/*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return files;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            files.insert(found.cFileName);
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
+        if (entry.is_regular_file()) {
+            files.insert(entry.path().filename().string());
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    }
     return files;
 }
 

@@ -3,10 +3,11 @@
 #include "protection/AntiTheft.h"
 
 #include "PowerLibrary.h"
-#include "lock/RecordedLockCalls.h"
+#include "PowerSettings.h"
 #include "SimProvider.h"
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
+#include "lock/RecordedLockCalls.h"
 #include "platform/HaldenFunc.h"
 #include "platform/PowerSamples.h"
 #include "platform/WMI.h"
@@ -71,19 +72,7 @@ void PrintTo(const Saved& s, std::ostream* out)
          << s.enablePassword << ", hibernation " << s.hibernationTimer << ", armed " << s.armed;
 }
 
-// The notebook's power settings as codes and minutes.
-struct Power {
-    int lid, powerButton, sleepButton;
-    bool password;
-    std::uint32_t standby, hibernation;
-    bool operator==(const Power&) const = default;
-};
-
-void PrintTo(const Power& p, std::ostream* out)
-{
-    *out << "lid " << p.lid << ", power " << p.powerButton << ", sleep " << p.sleepButton << ", password " << p.password
-         << ", stand-by " << p.standby << ", hibernation " << p.hibernation;
-}
+using Power = PowerSettings;
 
 class AntiTheftTest : public ::testing::Test {
 protected:
@@ -95,28 +84,13 @@ protected:
         SetPower({1, 4, 3, true, 0, 0});
     }
 
-    // Sets the codes of the global policy as the user's control panel would; the times
-    // are the scheme's.
     void SetPower(const Power& codes)
     {
-        PwrScheme scheme(library.Functions());
-        ASSERT_TRUE(scheme.InitGlobalPolicy());
-        scheme.SetCloseLidAction(codes.lid);
-        scheme.SetPowerButtonAction(codes.powerButton);
-        scheme.SetSleepButtonAction(codes.sleepButton);
-        scheme.SetPasswdLogonFlag(codes.password);
-        ASSERT_TRUE(scheme.ActivateGlobalPolicy());
+        WritePowerCodes(library.Functions(), codes);
         library.ClearCalls();
     }
 
-    Power PowerNow() const
-    {
-        PwrScheme scheme(library.Functions());
-        EXPECT_TRUE(scheme.InitGlobalPolicy());
-        EXPECT_TRUE(scheme.InitScheme(ActiveIndex));
-        return {scheme.GetCloseLidAction(),  scheme.GetPowerButtonAction(), scheme.GetSleepButtonAction(),
-                scheme.GetPasswdLogonFlag(), scheme.GetStandbyTimer(),      scheme.GetHibernationTimer()};
-    }
+    Power PowerNow() const { return ReadPowerSettings(library.Functions(), ActiveIndex); }
 
     Saved SavedNow() const
     {
@@ -188,7 +162,6 @@ TEST_F(AntiTheftTest, ArmsOnlyOnceAPasswordExists)
 TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
 {
     struct Case {
-        const char* name;
         Shape shape;
         bool standbyAllowed;
         bool processorPolicy; // false: the system keeps none with its schemes
@@ -197,39 +170,24 @@ TEST_F(AntiTheftTest, OverridesWhileArmedAndPutsEverythingBack)
         Power whileArmed;
     };
     // Lid codes that the lid's table does not name are kept as they are.
-    const int lidShutDown = PwrScheme::OtherCodeBase + PowerActionShutdownOff;
+    const int shutDown = PwrScheme::OtherCodeBase + PowerActionShutdownOff;
     const Case cases[] = {
-        {"stand-by, then hibernation in total after 40 minutes",
-         StandbyThenHibernation,
-         true,
-         true,
-         {1, 4, 3, true, 10, 40},
-         {1, 4, 3, 1, 40, 1},
-         {0, 0, 0, false, 10, 0}},
-        {"the same on a system without processor policies",
-         StandbyThenHibernation,
-         true,
-         false,
-         {1, 4, 3, true, 10, 40},
-         {1, 4, 3, 1, 40, 1},
-         {0, 0, 0, false, 10, 0}},
-        {"hibernation after 20 idle minutes, no stand-by",
-         HibernationOnly,
-         true,
-         true,
-         {2, 1, 2, false, 0, 20},
-         {2, 1, 2, 0, 20, 1},
-         {0, 0, 0, false, 0, 0}},
-        {"a lid that shuts down, on a machine without stand-by",
-         StandbyThenHibernation,
+        // Stand-by, then hibernation in total after 40 minutes.
+        {StandbyThenHibernation, true, true, {1, 4, 3, true, 10, 40}, {1, 4, 3, 1, 40, 1}, {0, 0, 0, false, 10, 0}},
+        // The same on a system without processor policies.
+        {StandbyThenHibernation, true, false, {1, 4, 3, true, 10, 40}, {1, 4, 3, 1, 40, 1}, {0, 0, 0, false, 10, 0}},
+        // Hibernation after 20 idle minutes, no stand-by.
+        {HibernationOnly, true, true, {2, 1, 2, false, 0, 20}, {2, 1, 2, 0, 20, 1}, {0, 0, 0, false, 0, 0}},
+        // A lid that shuts down, on a machine without stand-by.
+        {StandbyThenHibernation,
          false,
          true,
-         {lidShutDown, 0, 0, true, 10, 40},
-         {lidShutDown, 0, 0, 1, 40, 1},
+         {shutDown, 0, 0, true, 10, 40},
+         {shutDown, 0, 0, 1, 40, 1},
          {0, 0, 0, false, 10, 0}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
         library.PutScheme(ActiveIndex, {.policy = SampleScheme(c.shape), .processorPolicy = SampleProcessor()});
         library.SetStandbyAllowed(c.standbyAllowed);
         library.Fail(sim::PowerCall::ReadProcessorPwrScheme, !c.processorPolicy);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,16 @@ struct Event {
 };
 
 void PrintTo(const Event& event, std::ostream* out) { *out << event.timeMs << ": " << event.what; }
+
+// The end of a reaction at timeMs: the clear state, sent twice when the shock-over message
+// ends it, the resting image of protection on and the balloon that says so.
+std::vector<Event> EndAt(int timeMs, int clearStates = 1)
+{
+    std::vector<Event> end(static_cast<size_t>(clearStates), {timeMs, "state 0"});
+    end.push_back({timeMs, "image 1"});
+    end.push_back({timeMs, "balloon No shock or vibration, HDD is functional"});
+    return end;
+}
 
 class Clock {
 public:
@@ -195,9 +206,7 @@ TEST_F(HddProtectionTest, OneReportRunsTheWholeReactionAndThenRests)
     EXPECT_EQ(0, FinishReports());
 
     AdvanceTo(8119);
-    EXPECT_EQ((std::vector<Event>{
-                  {5080, "state 0"}, {5080, "image 1"}, {5080, "balloon No shock or vibration, HDD is functional"}}),
-              EventsBetween(5080, 8119));
+    EXPECT_EQ(EndAt(5080), EventsBetween(5080, 8119));
     EXPECT_EQ(1, FinishReports());
     EXPECT_EQ(0, HaldenFunc().GetShakingNow());
     EXPECT_EQ(0, hdd.ShakingOrNot());
@@ -225,15 +234,10 @@ TEST_F(HddProtectionTest, EveryReportStartsTheFiveSecondsAgain)
     EXPECT_EQ(0, FinishReports());
     AdvanceTo(9080);
     EXPECT_EQ(1, FinishReports());
-    EXPECT_EQ((std::vector<Event>{
-                  {9080, "state 0"}, {9080, "image 1"}, {9080, "balloon No shock or vibration, HDD is functional"}}),
-              EventsBetween(9080, 9080));
+    EXPECT_EQ(EndAt(9080), EventsBetween(9080, 9080));
     std::vector<std::string> states;
-    for (const Event& event : log.events) {
-        if (event.what.rfind("state", 0) == 0) {
-            states.push_back(event.what);
-        }
-    }
+    std::ranges::transform(log.events, std::back_inserter(states), &Event::what);
+    std::erase_if(states, [](const std::string& what) { return !what.starts_with("state"); });
     EXPECT_EQ((std::vector<std::string>{"state 1", "state 1", "state 1", "state 0"}), states);
 
     AdvanceTo(9080 + 51 * 40 + 1000);
@@ -279,21 +283,14 @@ TEST_F(HddProtectionTest, SwitchingOnDuringAReactionFreezesItOnTheShockImage)
 
     // The shock-over message ends it, sending the clear state twice.
     hdd.ShockOver();
-    EXPECT_EQ((std::vector<Event>{{20000, "state 0"},
-                                  {20000, "state 0"},
-                                  {20000, "image 1"},
-                                  {20000, "balloon No shock or vibration, HDD is functional"}}),
-              EventsBetween(20000, 20000));
+    EXPECT_EQ(EndAt(20000, 2), EventsBetween(20000, 20000));
     EXPECT_EQ(1, FinishReports());
 }
 
 TEST_F(HddProtectionTest, ShockOverWithoutAReactionStillEndsOne)
 {
     hdd.ShockOver();
-    EXPECT_EQ(
-        (std::vector<Event>{
-            {0, "state 0"}, {0, "state 0"}, {0, "image 1"}, {0, "balloon No shock or vibration, HDD is functional"}}),
-        log.events);
+    EXPECT_EQ(EndAt(0, 2), log.events);
     EXPECT_EQ(1, FinishReports());
 
     AdvanceTo(51 * 40 + 1000);
@@ -322,9 +319,7 @@ TEST_F(HddProtectionTest, StartUpAppliesTheStoredSetting)
         EXPECT_EQ(c.stored, settings.Read(Setting::HddProtectionEnabled)) << "written back unchanged";
         EXPECT_EQ(c.stored, HaldenFunc().GetHddProtectionStatus());
         std::vector<std::string> images;
-        for (const Event& event : log.events) {
-            images.push_back(event.what);
-        }
+        std::ranges::transform(log.events, std::back_inserter(images), &Event::what);
         EXPECT_EQ(c.images, images) << c.stored;
     }
 }

@@ -16,6 +16,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -129,6 +131,7 @@ protected:
     }
     void TearDown() override
     {
+        prompt.reset();
         SetDllDirectoryW(nullptr);
         flags.SetBeepNow(0);
     }
@@ -137,10 +140,31 @@ protected:
     std::string LockCallsSinceMark() const { return RecordedLockCalls().substr(m_mark); }
     void MarkLockCalls() { m_mark = RecordedLockCalls().size(); }
 
+    // A prompt made afresh, the last one gone first; shown and settled unless the test runs
+    // it modally.
+    void MakePrompt(bool show = true)
+    {
+        prompt.emplace(key.Store(), clock);
+        ASSERT_TRUE(prompt->Create());
+        if (show) {
+            prompt->Show();
+            testsupport::PumpPending();
+        }
+    }
+
+    // Enter as the prompt's hot key delivers it.
+    void PressEnter() { SendMessageW(prompt->Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN)); }
+    void Enter(const wchar_t* text)
+    {
+        SetWindowTextW(prompt->PasswordBox().Handle(), text);
+        PressEnter();
+    }
+
     testsupport::TestSettingsKey key;
     HaldenFunc flags;
     VirtualClock clock;
     const ui::StringTable& texts = *ui::SelectUserLanguage().table;
+    std::optional<PassWordVerify> prompt;
 
 private:
     size_t m_mark = 0;
@@ -150,41 +174,40 @@ TEST_F(PassWordVerifyTest, BlocksAndLocksBeforeItShowsWithItsTextsInPlace)
 {
     flags.SetBeepNow(1);
     MarkLockCalls();
-    PassWordVerify prompt(key.Store(), clock);
-    ASSERT_TRUE(prompt.Create());
+    ASSERT_NO_FATAL_FAILURE(MakePrompt(false));
 
     EXPECT_EQ(Locked, LockCallsSinceMark());
     EXPECT_EQ(0, flags.GetBeepNow()) << "a movement noted before the prompt is forgotten";
-    EXPECT_FALSE(IsWindowVisible(prompt.Handle()));
+    EXPECT_FALSE(IsWindowVisible(prompt->Handle()));
     ExpectEveryMonitorBlocked();
     // Enter is the prompt's while it is open.
     EXPECT_FALSE(RegisterHotKey(nullptr, PassWordVerify::HotKeyId, 0, VK_RETURN));
 
-    EXPECT_EQ(prompt.Handle(), FindWindowW(nullptr, PassWordVerify::Title));
-    EXPECT_EQ(nullptr, prompt.CloseButton());
-    EXPECT_TRUE(GetWindowLongPtrW(prompt.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(texts.GetString("NB_Prot"), prompt.TitleLabel()->Text());
-    EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt.Message().Text());
-    EXPECT_EQ(texts.GetString("Pwd"), prompt.PasswordCaption().Text());
-    EXPECT_EQ(texts.GetString("OK"), prompt.OkButton().Text());
-    EXPECT_EQ(PassWordVerify::PadlockImage, prompt.StatusIcon().ImageIndex());
-    EXPECT_EQ((Edges{20, 70, 82, 132}), EdgesOf(prompt.StatusIcon().Bounds()));
-    EXPECT_EQ(344, prompt.Message().Bounds().right);
-    EXPECT_EQ(104, prompt.Message().Bounds().bottom);
-    const RECT caption = prompt.PasswordCaption().Bounds();
+    EXPECT_EQ(prompt->Handle(), FindWindowW(nullptr, PassWordVerify::Title));
+    EXPECT_EQ(nullptr, prompt->CloseButton());
+    EXPECT_TRUE(GetWindowLongPtrW(prompt->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(texts.GetString("NB_Prot"), prompt->TitleLabel()->Text());
+    EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt->Message().Text());
+    EXPECT_EQ(texts.GetString("Pwd"), prompt->PasswordCaption().Text());
+    EXPECT_EQ(texts.GetString("OK"), prompt->OkButton().Text());
+    EXPECT_EQ(PassWordVerify::PadlockImage, prompt->StatusIcon().ImageIndex());
+    EXPECT_EQ((Edges{20, 70, 82, 132}), EdgesOf(prompt->StatusIcon().Bounds()));
+    EXPECT_EQ(344, prompt->Message().Bounds().right);
+    EXPECT_EQ(104, prompt->Message().Bounds().bottom);
+    const RECT caption = prompt->PasswordCaption().Bounds();
     EXPECT_EQ(91, caption.left);
     EXPECT_EQ(112, caption.top);
-    const LONG boxLeft = PassWordVerify::PasswordBoxLeft(ui::Unscale(caption.right - caption.left, prompt.Dpi()));
-    EXPECT_EQ((Edges{boxLeft, 112, boxLeft + 112, 130}), EdgesOf(prompt.PasswordBox().Bounds()));
-    EXPECT_EQ((Edges{270, 144, 374, 168}), EdgesOf(prompt.OkButton().Bounds()));
-    EXPECT_EQ(8, SendMessageW(prompt.PasswordBox().Handle(), EM_GETLIMITTEXT, 0, 0));
-    EXPECT_EQ(L'*', SendMessageW(prompt.PasswordBox().Handle(), EM_GETPASSWORDCHAR, 0, 0));
+    const LONG boxLeft = PassWordVerify::PasswordBoxLeft(ui::Unscale(caption.right - caption.left, prompt->Dpi()));
+    EXPECT_EQ((Edges{boxLeft, 112, boxLeft + 112, 130}), EdgesOf(prompt->PasswordBox().Bounds()));
+    EXPECT_EQ((Edges{270, 144, 374, 168}), EdgesOf(prompt->OkButton().Bounds()));
+    EXPECT_EQ(8, SendMessageW(prompt->PasswordBox().Handle(), EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(L'*', SendMessageW(prompt->PasswordBox().Handle(), EM_GETPASSWORDCHAR, 0, 0));
 
     // Not moved by its caption strip.
     RECT window{};
-    GetWindowRect(prompt.Handle(), &window);
+    GetWindowRect(prompt->Handle(), &window);
     EXPECT_NE(HTCAPTION,
-              SendMessageW(prompt.Handle(), WM_NCHITTEST, 0, MAKELPARAM(window.left + 100, window.top + 10)));
+              SendMessageW(prompt->Handle(), WM_NCHITTEST, 0, MAKELPARAM(window.left + 100, window.top + 10)));
 }
 
 // A prompt that cannot be made whole, whichever of its windows the system refuses, says
@@ -233,11 +256,10 @@ TEST_F(PassWordVerifyTest, OkAndEnterWhereverTheFocusIsRejectAWrongEntryAndUnloc
                             Case{Way::EnterWithoutFocus, L""}, Case{Way::EnterInAnotherWindow, L"abc"}}) {
         SCOPED_TRACE(testing::Message() << static_cast<int>(row.way) << " '" << row.wrong << "'");
         MarkLockCalls();
-        PassWordVerify prompt(key.Store(), clock);
-        ASSERT_TRUE(prompt.Create());
-        const auto confirm = [&prompt, &elsewhere, way = row.way]() -> std::vector<Step> {
+        ASSERT_NO_FATAL_FAILURE(MakePrompt(false));
+        const auto confirm = [this, &elsewhere, way = row.way]() -> std::vector<Step> {
             switch (way) {
-            case Way::OkButton: return ClickAt([&prompt] { return CentreOf(prompt.OkButton().Handle()); });
+            case Way::OkButton: return ClickAt([this] { return CentreOf(prompt->OkButton().Handle()); });
             case Way::EnterInTheBox: return {PressKey(VK_RETURN)};
             case Way::EnterWithoutFocus: return {Do([] { SetFocus(nullptr); }), PressKey(VK_RETURN)};
             default:
@@ -251,19 +273,19 @@ TEST_F(PassWordVerifyTest, OkAndEnterWhereverTheFocusIsRejectAWrongEntryAndUnloc
         bool openAfterWrong = false;
         std::string locksWhileOpen;
         Script script(
-            {Steps({WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }), Type(row.wrong)}),
+            {Steps({WaitFor([this] { return GetFocus() == prompt->PasswordBox().Handle(); }), Type(row.wrong)}),
              confirm(),
-             Steps({WaitFor([&prompt] { return prompt.StatusIcon().ImageIndex() != 0; }), Do([&] {
-                        messageAfterWrong = prompt.Message().Text();
-                        imageAfterWrong = prompt.StatusIcon().ImageIndex();
-                        boxAfterWrong = prompt.PasswordBox().Text();
-                        openAfterWrong = IsWindowVisible(prompt.Handle()) && BlockScreens().size() > 0;
+             Steps({WaitFor([this] { return prompt->StatusIcon().ImageIndex() != 0; }), Do([&] {
+                        messageAfterWrong = prompt->Message().Text();
+                        imageAfterWrong = prompt->StatusIcon().ImageIndex();
+                        boxAfterWrong = prompt->PasswordBox().Text();
+                        openAfterWrong = IsWindowVisible(prompt->Handle()) && BlockScreens().size() > 0;
                         locksWhileOpen = LockCallsSinceMark();
                     }),
-                    WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }), Type(RightPassword)}),
+                    WaitFor([this] { return GetFocus() == prompt->PasswordBox().Handle(); }), Type(RightPassword)}),
              confirm()},
             [] { PostQuitMessage(0); });
-        prompt.ShowModal();
+        prompt->ShowModal();
         testsupport::PumpPending();
 
         ASSERT_TRUE(script.Done());
@@ -273,11 +295,11 @@ TEST_F(PassWordVerifyTest, OkAndEnterWhereverTheFocusIsRejectAWrongEntryAndUnloc
         EXPECT_TRUE(openAfterWrong);
         EXPECT_EQ(Locked, locksWhileOpen);
 
-        EXPECT_TRUE(prompt.Unlocked());
-        EXPECT_FALSE(prompt.IsOpen());
+        EXPECT_TRUE(prompt->Unlocked());
+        EXPECT_FALSE(prompt->IsOpen());
         EXPECT_EQ(std::string(Locked) + Unlocked, LockCallsSinceMark());
         EXPECT_TRUE(BlockScreens().empty());
-        EXPECT_TRUE(prompt.BlockScreens().empty());
+        EXPECT_TRUE(prompt->BlockScreens().empty());
         // Enter is free again.
         EXPECT_TRUE(RegisterHotKey(nullptr, PassWordVerify::HotKeyId, 0, VK_RETURN));
         UnregisterHotKey(nullptr, PassWordVerify::HotKeyId);
@@ -296,18 +318,16 @@ TEST_F(PassWordVerifyTest, NoStoredDigestNoOverlongTextAndNoLookAlikeEverMatches
          {Case{nullptr, L""}, Case{nullptr, L"ab12"}, Case{L"abcd1234x", L"abcd1234x"}, Case{L"abcd", L"\u0101bcd"}}) {
         SCOPED_TRACE(testing::Message() << "'" << row.entered << "'");
         ASSERT_TRUE(key.Store().WriteUserPassword(row.stored != nullptr ? flags.GetHashCode(row.stored) : L""));
-        PassWordVerify prompt(key.Store(), clock);
-        ASSERT_TRUE(prompt.Create());
-        prompt.Show();
+        ASSERT_NO_FATAL_FAILURE(MakePrompt());
         // Set as a message would set it: past the box's limit.
-        SetWindowTextW(prompt.PasswordBox().Handle(), row.entered);
-        ASSERT_EQ(row.entered, prompt.PasswordBox().Text());
-        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
+        SetWindowTextW(prompt->PasswordBox().Handle(), row.entered);
+        ASSERT_EQ(row.entered, prompt->PasswordBox().Text());
+        PressEnter();
 
-        EXPECT_FALSE(prompt.Unlocked());
-        EXPECT_TRUE(prompt.IsOpen());
-        EXPECT_EQ(PassWordVerify::WarningImage, prompt.StatusIcon().ImageIndex());
-        EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt.Message().Text());
+        EXPECT_FALSE(prompt->Unlocked());
+        EXPECT_TRUE(prompt->IsOpen());
+        EXPECT_EQ(PassWordVerify::WarningImage, prompt->StatusIcon().ImageIndex());
+        EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt->Message().Text());
     }
 }
 
@@ -316,42 +336,36 @@ TEST_F(PassWordVerifyTest, NoStoredDigestNoOverlongTextAndNoLookAlikeEverMatches
 // wait does nothing, and the right password after it works at once.
 TEST_F(PassWordVerifyTest, FromTheFourthWrongEntryInARowEachWaitsLonger)
 {
-    PassWordVerify prompt(key.Store(), clock);
-    ASSERT_TRUE(prompt.Create());
-    prompt.Show();
-    const HWND box = prompt.PasswordBox().Handle();
-    const auto enter = [&](const wchar_t* text) {
-        SetWindowTextW(box, text);
-        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
-    };
+    ASSERT_NO_FATAL_FAILURE(MakePrompt());
+    const HWND box = prompt->PasswordBox().Handle();
     const std::uint64_t waitsMs[] = {0, 0, 0, 1000, 2000, 4000, 8000, 16000, 30000, 30000, 30000};
     for (size_t entry = 0; entry < std::size(waitsMs); ++entry) {
         SCOPED_TRACE(testing::Message() << "wrong entry " << entry + 1);
-        enter(L"ab13");
-        ASSERT_TRUE(prompt.IsOpen());
+        Enter(L"ab13");
+        ASSERT_TRUE(prompt->IsOpen());
         const std::uint64_t wait = waitsMs[entry];
         if (wait == 0) {
-            EXPECT_FALSE(prompt.Waiting());
+            EXPECT_FALSE(prompt->Waiting());
             EXPECT_TRUE(IsWindowEnabled(box));
             continue;
         }
-        EXPECT_TRUE(prompt.Waiting());
+        EXPECT_TRUE(prompt->Waiting());
         EXPECT_FALSE(IsWindowEnabled(box));
-        EXPECT_FALSE(IsWindowEnabled(prompt.OkButton().Handle()));
-        enter(RightPassword);
-        EXPECT_TRUE(prompt.IsOpen()) << "Enter while waiting";
+        EXPECT_FALSE(IsWindowEnabled(prompt->OkButton().Handle()));
+        Enter(RightPassword);
+        EXPECT_TRUE(prompt->IsOpen()) << "Enter while waiting";
         clock.now += wait - 1;
-        prompt.timer1_Tick();
-        EXPECT_TRUE(prompt.Waiting());
+        prompt->timer1_Tick();
+        EXPECT_TRUE(prompt->Waiting());
         clock.now += 1;
-        prompt.timer1_Tick();
-        EXPECT_FALSE(prompt.Waiting());
+        prompt->timer1_Tick();
+        EXPECT_FALSE(prompt->Waiting());
         EXPECT_TRUE(IsWindowEnabled(box));
-        EXPECT_TRUE(IsWindowEnabled(prompt.OkButton().Handle()));
+        EXPECT_TRUE(IsWindowEnabled(prompt->OkButton().Handle()));
         EXPECT_EQ(box, GetFocus());
     }
-    enter(RightPassword);
-    EXPECT_TRUE(prompt.Unlocked());
+    Enter(RightPassword);
+    EXPECT_TRUE(prompt->Unlocked());
 }
 
 // Serves only the messages other threads send to this one, so that the prompt's own
@@ -407,30 +421,26 @@ private:
 
 TEST_F(PassWordVerifyTest, OneTickPutsItAboveAnotherProgramsWindowAndTakesTheForegroundBack)
 {
-    PassWordVerify prompt(key.Store(), clock);
-    ASSERT_TRUE(prompt.Create());
-    prompt.Show();
-    testsupport::PumpPending();
-    std::vector<HWND> screens;
-    for (const auto& screen : prompt.BlockScreens()) {
-        screens.push_back(screen->Handle());
-    }
+    ASSERT_NO_FATAL_FAILURE(MakePrompt());
+    const auto handles = [this] {
+        std::vector<HWND> handles;
+        std::ranges::transform(prompt->BlockScreens(), std::back_inserter(handles),
+                               [](const auto& screen) { return screen->Handle(); });
+        return handles;
+    };
+    const std::vector<HWND> screens = handles();
 
     const OtherProgramWindow other;
     ASSERT_TRUE(other.Started());
     ASSERT_EQ(other.Handle(), GetForegroundWindow());
-    ASSERT_FALSE(PromptOverBlockOver(prompt, other.Handle()));
-    prompt.timer1_Tick();
+    ASSERT_FALSE(PromptOverBlockOver(*prompt, other.Handle()));
+    prompt->timer1_Tick();
 
-    EXPECT_EQ(prompt.Handle(), GetForegroundWindow());
-    EXPECT_EQ(prompt.PasswordBox().Handle(), GetFocus());
-    EXPECT_TRUE(PromptOverBlockOver(prompt, other.Handle()));
+    EXPECT_EQ(prompt->Handle(), GetForegroundWindow());
+    EXPECT_EQ(prompt->PasswordBox().Handle(), GetFocus());
+    EXPECT_TRUE(PromptOverBlockOver(*prompt, other.Handle()));
     // Without a virtual desktop manager (Windows 7, Wine) the same blocking windows stay.
-    std::vector<HWND> after;
-    for (const auto& screen : prompt.BlockScreens()) {
-        after.push_back(screen->Handle());
-    }
-    EXPECT_EQ(screens, after);
+    EXPECT_EQ(screens, handles());
 }
 
 int g_ticks = 0;
@@ -439,34 +449,26 @@ void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) noexcept { ++g_ticks; }
 
 TEST_F(PassWordVerifyTest, AMovementChangesTheMessageOnlyUntilTheFirstTry)
 {
-    {
-        PassWordVerify prompt(key.Store(), clock);
-        ASSERT_TRUE(prompt.Create());
-        prompt.Show();
-        testsupport::PumpPending();
-        EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt.Message().Text());
-        flags.SetBeepNow(1);
-        EXPECT_TRUE(testsupport::PumpUntil([&] { return prompt.Message().Text() == texts.GetString("Unattended"); }));
-        EXPECT_EQ(PassWordVerify::PadlockImage, prompt.StatusIcon().ImageIndex());
-    }
-    {
-        flags.SetBeepNow(0);
-        PassWordVerify prompt(key.Store(), clock);
-        ASSERT_TRUE(prompt.Create());
-        prompt.Show();
-        // Another id is not the prompt's Enter.
-        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId + 1, MAKELPARAM(0, VK_RETURN));
-        EXPECT_EQ(PassWordVerify::PadlockImage, prompt.StatusIcon().ImageIndex());
-        SendMessageW(prompt.Handle(), WM_HOTKEY, PassWordVerify::HotKeyId, MAKELPARAM(0, VK_RETURN));
-        ASSERT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt.Message().Text());
-        flags.SetBeepNow(1);
-        // Five polls' time, counted by a timer of the test's own.
-        g_ticks = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, PassWordVerify::PollInterval, &CountTick);
-        ASSERT_TRUE(testsupport::PumpUntil([] { return g_ticks >= 5; }));
-        KillTimer(nullptr, timer);
-        EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt.Message().Text());
-    }
+    ASSERT_NO_FATAL_FAILURE(MakePrompt());
+    EXPECT_EQ(texts.GetString("Pwd_Verify"), prompt->Message().Text());
+    flags.SetBeepNow(1);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return prompt->Message().Text() == texts.GetString("Unattended"); }));
+    EXPECT_EQ(PassWordVerify::PadlockImage, prompt->StatusIcon().ImageIndex());
+
+    flags.SetBeepNow(0);
+    ASSERT_NO_FATAL_FAILURE(MakePrompt());
+    // Another id is not the prompt's Enter.
+    SendMessageW(prompt->Handle(), WM_HOTKEY, PassWordVerify::HotKeyId + 1, MAKELPARAM(0, VK_RETURN));
+    EXPECT_EQ(PassWordVerify::PadlockImage, prompt->StatusIcon().ImageIndex());
+    PressEnter();
+    ASSERT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt->Message().Text());
+    flags.SetBeepNow(1);
+    // Five polls' time, counted by a timer of the test's own.
+    g_ticks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, PassWordVerify::PollInterval, &CountTick);
+    ASSERT_TRUE(testsupport::PumpUntil([] { return g_ticks >= 5; }));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(texts.GetString("Wrong_Pwd_Info"), prompt->Message().Text());
 }
 
 // Records the close requests posted to the prompt, which Alt+F4 sends.
@@ -487,49 +489,48 @@ TEST_F(PassWordVerifyTest, RefusesEveryCloseRequestAndAClickOnTheBlockBringsItBa
 {
     const tl::unique_hwnd elsewhere(CreateWindowExW(0, L"STATIC", L"Elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                                     nullptr, nullptr, nullptr, nullptr));
-    PassWordVerify prompt(key.Store(), clock);
-    ASSERT_TRUE(prompt.Create());
-    g_watched = prompt.Handle();
+    ASSERT_NO_FATAL_FAILURE(MakePrompt(false));
+    g_watched = prompt->Handle();
     g_closeRequests = 0;
     const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &WatchPosted, nullptr, GetCurrentThreadId());
     ASSERT_NE(nullptr, hook);
     std::vector<bool> openAfter;
-    const auto stillOpen = [&] { openAfter.push_back(IsWindowVisible(prompt.Handle()) != FALSE); };
+    const auto stillOpen = [&] { openAfter.push_back(IsWindowVisible(prompt->Handle()) != FALSE); };
     RECT window{};
-    GetWindowRect(prompt.Handle(), &window);
-    // A point of the primary's blocking window beside the prompt.
+    GetWindowRect(prompt->Handle(), &window);
+    // A point of the primary's blocking window beside the prompt->
     const POINT onTheBlock{window.left - 20, window.bottom + 20};
     bool frontAgain = false;
-    Script script({Steps({WaitFor([&prompt] { return GetFocus() == prompt.PasswordBox().Handle(); }),
-                          Do([&] { SendMessageW(prompt.Handle(), WM_CLOSE, 0, 0); }), Do(stillOpen),
-                          Do([&] { SendMessageW(prompt.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }), Do(stillOpen), Do([] {
-                              INPUT keys[4]{};
-                              for (INPUT& key : keys) {
-                                  key.type = INPUT_KEYBOARD;
-                              }
-                              keys[0].ki.wVk = keys[3].ki.wVk = VK_MENU;
-                              keys[1].ki.wVk = keys[2].ki.wVk = VK_F4;
-                              keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-                              SendInput(4, keys, sizeof(INPUT));
-                          }),
-                          WaitFor([] { return g_closeRequests > 0; }), Do(stillOpen),
-                          Do([&elsewhere] { SetForegroundWindow(elsewhere.get()); }),
-                          WaitFor([&elsewhere] { return GetForegroundWindow() == elsewhere.get(); })}),
-                   ClickAt([onTheBlock] { return onTheBlock; }),
-                   Steps({WaitFor([&prompt] {
-                              return GetForegroundWindow() == prompt.Handle() &&
-                                     GetFocus() == prompt.PasswordBox().Handle();
-                          }),
-                          Do([&] { frontAgain = true; }), Type(RightPassword), PressKey(VK_RETURN)})},
-                  [] { PostQuitMessage(0); });
-    prompt.ShowModal();
+    Script script(
+        {Steps({WaitFor([this] { return GetFocus() == prompt->PasswordBox().Handle(); }),
+                Do([&] { SendMessageW(prompt->Handle(), WM_CLOSE, 0, 0); }), Do(stillOpen),
+                Do([&] { SendMessageW(prompt->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }), Do(stillOpen), Do([] {
+                    INPUT keys[4]{};
+                    for (INPUT& key : keys) {
+                        key.type = INPUT_KEYBOARD;
+                    }
+                    keys[0].ki.wVk = keys[3].ki.wVk = VK_MENU;
+                    keys[1].ki.wVk = keys[2].ki.wVk = VK_F4;
+                    keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+                    SendInput(4, keys, sizeof(INPUT));
+                }),
+                WaitFor([] { return g_closeRequests > 0; }), Do(stillOpen),
+                Do([&elsewhere] { SetForegroundWindow(elsewhere.get()); }),
+                WaitFor([&elsewhere] { return GetForegroundWindow() == elsewhere.get(); })}),
+         ClickAt([onTheBlock] { return onTheBlock; }),
+         Steps({WaitFor([this] {
+                    return GetForegroundWindow() == prompt->Handle() && GetFocus() == prompt->PasswordBox().Handle();
+                }),
+                Do([&] { frontAgain = true; }), Type(RightPassword), PressKey(VK_RETURN)})},
+        [] { PostQuitMessage(0); });
+    prompt->ShowModal();
     testsupport::PumpPending();
     UnhookWindowsHookEx(hook);
 
     ASSERT_TRUE(script.Done());
     EXPECT_EQ((std::vector<bool>{true, true, true}), openAfter);
     EXPECT_TRUE(frontAgain);
-    EXPECT_TRUE(prompt.Unlocked());
+    EXPECT_TRUE(prompt->Unlocked());
 }
 
 // While the blocking windows are made again: how many went, and the fewest other visible
@@ -550,50 +551,45 @@ LRESULT CALLBACK WatchDestroyed(int code, WPARAM wParam, LPARAM lParam) noexcept
 
 TEST_F(PassWordVerifyTest, BlocksEveryMonitorAgainWhenTheDisplaysChange)
 {
-    PassWordVerify prompt(key.Store(), clock);
-    ASSERT_TRUE(prompt.Create());
-    prompt.Show();
-    testsupport::PumpPending();
+    ASSERT_NO_FATAL_FAILURE(MakePrompt());
     const size_t monitors = static_cast<size_t>(GetSystemMetrics(SM_CMONITORS));
     g_destroyed = 0;
     g_fewestLeft = monitors;
+    const auto displaysChanged = [this] {
+        SendMessageW(prompt->Handle(), WM_DISPLAYCHANGE, 32,
+                     MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    };
     const HHOOK hook = SetWindowsHookExW(WH_CBT, &WatchDestroyed, nullptr, GetCurrentThreadId());
     ASSERT_NE(nullptr, hook);
-    SendMessageW(prompt.Handle(), WM_DISPLAYCHANGE, 32,
-                 MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    displaysChanged();
     UnhookWindowsHookEx(hook);
     // The new ones came before the old ones went, and the prompt kept the activation and
     // its place above them.
     EXPECT_EQ(static_cast<int>(monitors), g_destroyed);
     EXPECT_EQ(monitors, g_fewestLeft);
-    EXPECT_EQ(prompt.Handle(), GetForegroundWindow());
-    EXPECT_TRUE(PromptOverBlockOver(prompt));
+    EXPECT_EQ(prompt->Handle(), GetForegroundWindow());
+    EXPECT_TRUE(PromptOverBlockOver(*prompt));
     ExpectEveryMonitorBlocked();
 
     // A blocking window gone, as if its monitor had been unplugged and another plugged in.
-    DestroyWindow(prompt.BlockScreens().front()->Handle());
+    DestroyWindow(prompt->BlockScreens().front()->Handle());
     ASSERT_EQ(static_cast<size_t>(GetSystemMetrics(SM_CMONITORS)) - 1, BlockScreens().size());
-    SendMessageW(prompt.Handle(), WM_DISPLAYCHANGE, 32,
-                 MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    displaysChanged();
     ExpectEveryMonitorBlocked();
 }
 
 // Run by scripts/test on a display with two monitors of different sizes; skipped on one.
-TEST(PassWordVerifyMonitors, OneBlockingWindowCoversEachMonitor)
+class PassWordVerifyMonitors : public PassWordVerifyTest {};
+
+TEST_F(PassWordVerifyMonitors, OneBlockingWindowCoversEachMonitor)
 {
     if (GetSystemMetrics(SM_CMONITORS) < 2) {
         GTEST_SKIP() << "one monitor";
     }
-    testsupport::TestSettingsKey key;
-    const VirtualClock clock;
-    ASSERT_TRUE(SetDllDirectoryW(testsupport::WindowsPath(RECORDING_LOCK_WHOLE_DIR).c_str()));
-    {
-        PassWordVerify prompt(key.Store(), clock);
-        ASSERT_TRUE(prompt.Create());
-        ExpectEveryMonitorBlocked();
-    }
+    ASSERT_NO_FATAL_FAILURE(MakePrompt(false));
+    ExpectEveryMonitorBlocked();
+    prompt.reset();
     EXPECT_TRUE(BlockScreens().empty());
-    SetDllDirectoryW(nullptr);
 }
 
 } // namespace

@@ -12,17 +12,29 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
+const std::wstring Subscription = LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
 
-TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
+std::vector<std::wstring> LinesOf(const std::vector<sim::TimedLine>& timeline)
 {
-    sim::Provider provider;
-    WMI wmi(provider.Locator());
+    std::vector<std::wstring> lines;
+    std::ranges::transform(timeline, std::back_inserter(lines), &sim::TimedLine::line);
+    return lines;
+}
 
+class SimProvider : public ::testing::Test {
+protected:
+    sim::Provider provider;
+    WMI wmi{provider.Locator()};
+};
+
+TEST_F(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
+{
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     EXPECT_TRUE(wmi.SetHDDProtection(false));
     tl::unique_variant status;
@@ -36,7 +48,7 @@ TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
     EXPECT_EQ(S_OK, wmi.WMIEventUnRegister());
 
     EXPECT_EQ((std::vector<std::wstring>{
-                  LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)",
+                  Subscription,
                   L"SetHDDProtection uStatus=0",
                   LR"(ParkHDD uStatus=-7 on GSensorControl.InstanceName="other")",
                   L"ParkHDD",
@@ -45,34 +57,26 @@ TEST(SimProvider, LogShowsEachCallInOrderAsAPersonReadsIt)
               provider.Log());
 }
 
-TEST(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
+TEST_F(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
 {
     using namespace std::chrono_literals;
-    sim::Provider provider;
-    WMI wmi(provider.Locator());
-
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     EXPECT_TRUE(wmi.SetHDDProtection(true));
     ASSERT_TRUE(provider.FireEvents({0x501, std::nullopt, -1}));
     Sleep(100);
     EXPECT_TRUE(wmi.FinishProcessEvent());
 
-    const std::wstring subscription = LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)";
     const std::vector<sim::TimedLine> timeline = provider.Timeline();
-    std::vector<std::wstring> lines;
-    for (const sim::TimedLine& entry : timeline) {
-        lines.push_back(entry.line);
-    }
     EXPECT_EQ((std::vector<std::wstring>{
-                  subscription,
+                  Subscription,
                   L"SetHDDProtection uStatus=1",
                   L"GSensorEvent uShock=0x501 delivered",
                   L"GSensorEvent without uShock delivered",
                   L"GSensorEvent uShock=0xFFFFFFFF delivered",
                   L"FinishProcessEvent uStatus=1",
               }),
-              lines);
-    EXPECT_EQ((std::vector<std::wstring>{subscription, L"SetHDDProtection uStatus=1", L"FinishProcessEvent uStatus=1"}),
+              LinesOf(timeline));
+    EXPECT_EQ((std::vector<std::wstring>{Subscription, L"SetHDDProtection uStatus=1", L"FinishProcessEvent uStatus=1"}),
               provider.Log())
         << "the log shows only what the program asked for";
 
@@ -85,10 +89,8 @@ TEST(SimProvider, TimelineShowsTheLogAndEachDeliveredEventWithItsTime)
 }
 
 // The alarm sound is the provider's, so the person at the demo reads it in the log.
-TEST(SimProvider, WithoutRecordingCallsAndEventsStillWorkButLeaveNoTrace)
+TEST_F(SimProvider, WithoutRecordingCallsAndEventsStillWorkButLeaveNoTrace)
 {
-    sim::Provider provider;
-    WMI wmi(provider.Locator());
     EXPECT_EQ(nullptr, provider.Subscriber());
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     EXPECT_NE(nullptr, provider.Subscriber()) << "the held sink is handed out";
@@ -102,16 +104,12 @@ TEST(SimProvider, WithoutRecordingCallsAndEventsStillWorkButLeaveNoTrace)
 
     provider.SetRecording(true);
     EXPECT_TRUE(wmi.FinishProcessEvent());
-    EXPECT_EQ((std::vector<std::wstring>{LR"(ExecNotificationQueryAsync WQL "SELECT * FROM GSensorEvent" flags=0x80)",
-                                         L"FinishProcessEvent uStatus=1"}),
-              provider.Log());
+    EXPECT_EQ((std::vector<std::wstring>{Subscription, L"FinishProcessEvent uStatus=1"}), provider.Log());
     EXPECT_EQ(S_OK, wmi.WMIEventUnRegister());
 }
 
-TEST(SimProvider, AlarmSoundsOnAMovementWhileSystemProtectionIsOnUntilSwitchedOff)
+TEST_F(SimProvider, AlarmSoundsOnAMovementWhileSystemProtectionIsOnUntilSwitchedOff)
 {
-    sim::Provider provider;
-    WMI wmi(provider.Locator());
     ASSERT_EQ(S_OK, wmi.WMIEventRegister());
     const auto move = [&] { ASSERT_TRUE(provider.FireEvents({0x502})); };
 
@@ -149,10 +147,7 @@ TEST(SimProvider, AlarmSoundsOnAMovementWhileSystemProtectionIsOnUntilSwitchedOf
         EXPECT_EQ(step.alarm ? std::vector<std::wstring>{step.alarm} : std::vector<std::wstring>{}, added) << step.step;
     }
 
-    std::vector<std::wstring> timeline;
-    for (const sim::TimedLine& entry : provider.Timeline()) {
-        timeline.push_back(entry.line);
-    }
+    const std::vector<std::wstring> timeline = LinesOf(provider.Timeline());
     const auto sounding = std::ranges::find(timeline, L"alarm sounding");
     ASSERT_NE(timeline.end(), sounding);
     EXPECT_EQ(L"GSensorEvent uShock=0x502 delivered", *(sounding - 1)) << "sounds once the movement was delivered";

@@ -1,6 +1,7 @@
 // The simulated powrprof.dll as a program meets it: its exports as the table PwrScheme
 // reaches, answered from the power settings kept in the Wine prefix, so that what one
 // process wrote is what the next one reads.
+#include "PowerSettings.h"
 #include "PowerStore.h"
 #include "TestSupport.h"
 #include "app/TremorlinkProcess.h"
@@ -19,6 +20,7 @@
 
 namespace {
 
+using testsupport::PowerSettings;
 using testsupport::UnderWine;
 
 template <typename Function> void Bind(HMODULE library, const char* name, Function& function)
@@ -74,25 +76,10 @@ protected:
     }
 
     // What anti-theft saves, read through a fresh load as a new process would.
-    struct Settings {
-        int lid;
-        int powerButton;
-        int sleepButton;
-        bool passwordOnResume;
-        std::uint32_t standby;
-        std::uint32_t hibernation;
-
-        friend bool operator==(const Settings&, const Settings&) = default;
-    };
-
-    Settings Reload()
+    PowerSettings Reload()
     {
         Load();
-        PwrScheme scheme(m_functions);
-        EXPECT_TRUE(scheme.InitGlobalPolicy());
-        EXPECT_TRUE(scheme.InitScheme(scheme.GetActiveSchemeIndex()));
-        return {scheme.GetCloseLidAction(),  scheme.GetPowerButtonAction(), scheme.GetSleepButtonAction(),
-                scheme.GetPasswdLogonFlag(), scheme.GetStandbyTimer(),      scheme.GetHibernationTimer()};
+        return testsupport::ReadPowerSettings(m_functions);
     }
 
     PowerFunctions m_functions{};
@@ -104,25 +91,20 @@ private:
 
 TEST_F(SimulatedPowrProf, StartsFromANotebookAndKeepsWhatIsWrittenAcrossLoads)
 {
-    const Settings notebook{1, 4, 2, true, 20, 80};
+    const PowerSettings notebook{1, 4, 2, true, 20, 80};
     EXPECT_EQ(notebook, Reload()) << "lid and sleep button stand by, power button shuts down, 20 + 60 minutes";
     EXPECT_EQ(notebook, Reload()) << "reading stores nothing";
 
+    // The overrides of anti-theft, through the calls it makes.
+    const PowerSettings armed{0, 0, 0, false, 20, 0};
+    ASSERT_NO_FATAL_FAILURE(testsupport::WritePowerCodes(m_functions, armed));
     {
-        // The overrides of anti-theft, through the calls it makes.
         PwrScheme scheme(m_functions);
-        ASSERT_TRUE(scheme.InitGlobalPolicy());
-        scheme.SetCloseLidAction(0);
-        scheme.SetPowerButtonAction(0);
-        scheme.SetSleepButtonAction(0);
-        scheme.SetPasswdLogonFlag(false);
-        EXPECT_TRUE(scheme.ActivateGlobalPolicy());
         ASSERT_TRUE(scheme.InitScheme(scheme.GetActiveSchemeIndex()));
-        EXPECT_TRUE(scheme.SetStandbyTimer(20));
-        EXPECT_TRUE(scheme.SetHibernationTimer(0));
+        EXPECT_TRUE(scheme.SetStandbyTimer(armed.standby));
+        EXPECT_TRUE(scheme.SetHibernationTimer(armed.hibernation));
         EXPECT_TRUE(scheme.ActivateScheme(true));
     }
-    const Settings armed{0, 0, 0, false, 20, 0};
     EXPECT_EQ(armed, Reload());
     const std::optional<sim::PowerState> stored = sim::ReadStoredPowerState();
     ASSERT_TRUE(stored);
