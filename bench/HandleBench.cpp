@@ -48,10 +48,7 @@ public:
 
 // Lets the last reaction's timers run out: the animation's end, the second balloon and
 // its removal.
-void Rest()
-{
-    PumpUntil([] { return false; }, std::chrono::milliseconds(3500));
-}
+void Rest() { testsupport::PumpFor(std::chrono::milliseconds(3500)); }
 
 // One report of a shock through the provider, then the message that ends the reaction.
 bool ShockReaction(sim::Provider& provider, const Form1& form, const LastShockState& drive)

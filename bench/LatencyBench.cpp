@@ -10,6 +10,7 @@
 // a new thread cost more.
 //
 // LatencyBench.exe [EVENTS [SPACING_MS]]   (10000 events, each 10 ms after the last was handled)
+#include "MessagePump.h"
 #include "Report.h"
 #include "SimProvider.h"
 #include "app/TremorlinkMain.h"
@@ -81,19 +82,13 @@ LRESULT CALLBACK BaselineWindowProc(HWND window, UINT message, WPARAM wParam, LP
 // The baseline's receiving thread: a window of its own and a plain message loop.
 DWORD WINAPI BaselineReceiver(void* windowOut) noexcept
 {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &BaselineWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"QuenTremorlinkBenchReceiver";
-    RegisterClassW(&windowClass);
-    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                        nullptr, windowClass.hInstance, nullptr);
-    *static_cast<HWND*>(windowOut) = window;
+    const tl::unique_hwnd window =
+        testsupport::MakeWindow({.className = L"QuenTremorlinkBenchReceiver", .procedure = &BaselineWindowProc});
+    *static_cast<HWND*>(windowOut) = window.get();
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         DispatchMessageW(&message);
     }
-    DestroyWindow(window);
     return 0;
 }
 

@@ -18,6 +18,7 @@
 // Prints rows of the benchmark table (Report.h) on stdout. What could not be measured is
 // told on stderr, with exit code 1 (2 for a wrong command line).
 #include "BareTray.h"
+#include "ChildProcess.h"
 #include "Report.h"
 #include "ProcessCounts.h"
 #include "app/Form1.h"
@@ -42,6 +43,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -77,15 +79,10 @@ struct Subject {
 // A started subject. One dropped while it still runs, by a measurement that failed half
 // way, is ended, so that it never stands beside the next start.
 struct Running {
-    Running(HANDLE processHandle, DWORD id) noexcept : process(processHandle), processId(id) {}
+    Running(tl::unique_handle processHandle, DWORD id) noexcept : process(std::move(processHandle)), processId(id) {}
     Running(Running&&) noexcept = default;
     Running& operator=(Running&&) noexcept = default;
-    ~Running()
-    {
-        if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process.get(), 1);
-        }
-    }
+    ~Running() { testsupport::EndIfRunning(process.get(), EndTimeoutMs); }
 
     tl::unique_handle process;
     DWORD processId = 0;
@@ -147,18 +144,15 @@ HWND FindOwnWindow(const char* title, DWORD processId) { return OwnedBy(FindWind
 // from just before the process is created.
 std::optional<Running> StartUntilReady(const Subject& subject)
 {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION created{};
-    std::wstring commandLine = subject.commandLine; // CreateProcessW may write into it
+    std::wstring commandLine = subject.commandLine; // copied before the clock starts
+    DWORD processId = 0;
     const LARGE_INTEGER start = Now();
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &created)) {
+    tl::unique_handle process = testsupport::Launch(std::move(commandLine), &processId);
+    if (!process) {
         Fail(ErrorText(std::string("cannot start ") + subject.name, GetLastError()));
         return std::nullopt;
     }
-    const tl::unique_handle thread(created.hThread);
-    Running running(created.hProcess, created.dwProcessId);
+    Running running(std::move(process), processId);
     for (;;) {
         running.window = FindOwnWindow(subject.title, running.processId);
         if (running.window != nullptr && TrayIconAdded(running.window)) {
@@ -197,7 +191,7 @@ bool WaitUntilIdle(const Running& running, const char* name)
 bool Close(Running& running, const char* name)
 {
     PostMessageW(running.window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(running.process.get(), EndTimeoutMs) != WAIT_OBJECT_0) {
+    if (testsupport::WaitForExit(running.process.get(), EndTimeoutMs) == STILL_ACTIVE) {
         return Fail(std::string(name) + " did not end within " + std::to_string(EndTimeoutMs / 1000) +
                     " s of WM_CLOSE");
     }
@@ -367,8 +361,7 @@ bool Arm(const Running& running)
 // figures meet the program as before.
 bool EndArmed(Running& armed, const Subject& subject)
 {
-    TerminateProcess(armed.process.get(), 1);
-    if (WaitForSingleObject(armed.process.get(), EndTimeoutMs) != WAIT_OBJECT_0) {
+    if (!testsupport::EndIfRunning(armed.process.get(), EndTimeoutMs)) {
         return Fail("the armed program did not end within " + std::to_string(EndTimeoutMs / 1000) + " s");
     }
     std::optional<Running> restoring = StartUntilReady(subject);

@@ -7,6 +7,7 @@
 // /proc; the child is found there by its command line.
 //
 // WakeupBench.exe [SECONDS]   (10)
+#include "ChildProcess.h"
 #include "Report.h"
 
 #include "PowerLibrary.h"
@@ -243,17 +244,13 @@ int Measure(DWORD seconds)
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     const std::string childSwitch = ChildSwitch;
-    std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" " +
-                               std::wstring(childSwitch.begin(), childSwitch.end()) + L" " + std::to_wstring(self);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION child{};
-    if (!CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+    const tl::unique_handle process =
+        testsupport::Launch(L"\"" + std::wstring(exe) + L"\" " + std::wstring(childSwitch.begin(), childSwitch.end()) +
+                            L" " + std::to_wstring(self));
+    if (!process) {
         std::fprintf(stderr, "WakeupBench: the program's process did not start\n");
         return 1;
     }
-    const tl::unique_handle process(child.hProcess);
-    const tl::unique_handle thread(child.hThread);
 
     long counts[PhaseCount]{};
     long linuxProcess = 0;
@@ -261,7 +258,7 @@ int Measure(DWORD seconds)
         const HANDLE waits[] = {ready.get(), process.get()};
         if (WaitForMultipleObjects(2, waits, FALSE, 60000) != WAIT_OBJECT_0) {
             std::fprintf(stderr, "WakeupBench: the program's process ended or hung before it was measured\n");
-            TerminateProcess(process.get(), 1);
+            testsupport::EndIfRunning(process.get());
             return 1;
         }
         if (linuxProcess == 0) {
@@ -269,7 +266,7 @@ int Measure(DWORD seconds)
         }
         if (linuxProcess == 0) {
             std::fprintf(stderr, "WakeupBench: the program's threads cannot be read here (Wine only)\n");
-            TerminateProcess(process.get(), 1);
+            testsupport::EndIfRunning(process.get());
             return 1;
         }
         const long before = Switches(linuxProcess);

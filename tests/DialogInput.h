@@ -78,6 +78,14 @@ inline POINT CentreOf(HWND window)
     return {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
 }
 
+// A click at once, for a window of another thread, which handles it in its own time.
+inline void Click(POINT screen)
+{
+    MoveTo(screen);
+    Press();
+    Release();
+}
+
 // Moving onto the point, pressing and releasing, one tick each. The point is looked up
 // when the step runs, so the window it lies in may open meanwhile.
 inline std::vector<Step> ClickAt(std::function<POINT()> where)
@@ -95,13 +103,16 @@ inline void Stroke(WORD key)
 }
 
 // Lower-case letters and digits, typed on the keyboard into whatever has the focus.
+inline void TypeKeys(const std::wstring& text)
+{
+    for (const wchar_t c : text) {
+        Stroke(LOBYTE(VkKeyScanW(c)));
+    }
+}
+
 inline Step Type(const std::wstring& text)
 {
-    return Do([text] {
-        for (const wchar_t c : text) {
-            Stroke(LOBYTE(VkKeyScanW(c)));
-        }
-    });
+    return Do([text] { TypeKeys(text); });
 }
 
 inline Step PressKey(WORD key)

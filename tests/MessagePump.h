@@ -1,6 +1,8 @@
 #pragma once
-// Message pumping for code that waits on its own thread's windows: the tests and the
-// benchmarks that run the program's code in their own process.
+// Windows of this thread and message pumping for code that waits on them: the tests and
+// the benchmarks that run the program's code in their own process.
+#include "Handles.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -33,6 +35,44 @@ inline bool PumpUntil(const std::function<bool()>& condition,
 inline void PumpPending()
 {
     PumpUntil([] { return true; }, std::chrono::milliseconds(0));
+}
+
+// Dispatches this thread's messages for this long.
+inline void PumpFor(std::chrono::milliseconds duration)
+{
+    PumpUntil([] { return false; }, duration);
+}
+
+struct WindowSpec {
+    const wchar_t* className;
+    WNDPROC procedure = &DefWindowProcW;
+    const wchar_t* title = L"";
+    DWORD style = WS_OVERLAPPED;
+    DWORD exStyle = 0;
+    SIZE size{10, 10};
+    HWND parent = nullptr;
+};
+
+// A window at the screen's origin. Its class is registered by the first window of that
+// name in the process, and later ones, as those of a class the system has, find it there.
+// Empty, with the error of the call that failed, when the class or the window is refused.
+inline tl::unique_hwnd MakeWindow(const WindowSpec& spec)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    if (!GetClassInfoExW(instance, spec.className, &windowClass)) {
+        windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = spec.procedure;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = spec.className;
+        if (RegisterClassExW(&windowClass) == 0) {
+            return {};
+        }
+    }
+    return tl::unique_hwnd(CreateWindowExW(spec.exStyle, spec.className, spec.title, spec.style, 0, 0, spec.size.cx,
+                                           spec.size.cy, spec.parent, nullptr, instance, nullptr));
 }
 
 } // namespace testsupport

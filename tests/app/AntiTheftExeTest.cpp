@@ -2,6 +2,7 @@
 // simulated power library in place, driven as a person would: the tray menu, the
 // create-password dialog, the prompt over the blocking window, a movement, the password.
 #include "DialogInput.h"
+#include "TestWindow.h"
 #include "PowerReport.h"
 #include "PowerStore.h"
 #include "app/SensorTool.h"
@@ -58,43 +59,11 @@ std::vector<std::string> PowerNow()
 
 bool WaitUntil(const std::function<bool()>& condition) { return PumpUntil(condition, 20s); }
 
-BOOL CALLBACK CollectChild(HWND child, LPARAM children) noexcept
-{
-    reinterpret_cast<std::vector<HWND>*>(children)->push_back(child);
-    return TRUE;
-}
-
-// Every child, at any depth.
-std::vector<HWND> ChildrenOf(HWND parent)
-{
-    std::vector<HWND> children;
-    EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
 HWND FindChild(HWND parent, const std::function<bool(HWND)>& test)
 {
     const std::vector<HWND> children = ChildrenOf(parent);
-    const auto found = std::find_if(children.begin(), children.end(), test);
+    const auto found = std::ranges::find_if(children, test);
     return found != children.end() ? *found : nullptr;
-}
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
-std::vector<HWND> EditsOf(HWND window)
-{
-    std::vector<HWND> edits = ChildrenOf(window);
-    std::erase_if(edits, [](HWND child) {
-        wchar_t name[8] = {};
-        GetClassNameW(child, name, 8);
-        return _wcsicmp(name, L"Edit") != 0;
-    });
-    return edits;
 }
 
 // What the lock library's journal holds: one value for each thing it changed and has not
@@ -119,13 +88,6 @@ DWORD JournalEntries(const std::wstring& subKey = L"Software\\Quen\\Tremorlink\\
     return values;
 }
 
-void ClickOn(HWND window)
-{
-    MoveTo(CentreOf(window));
-    Press();
-    Release();
-}
-
 // The window that has the keyboard focus on window's thread.
 HWND FocusOf(HWND window)
 {
@@ -139,15 +101,8 @@ HWND FocusOf(HWND window)
 // had the focus before.
 void ClickInto(HWND box)
 {
-    ClickOn(box);
+    Click(CentreOf(box));
     ASSERT_TRUE(PumpUntil([&] { return FocusOf(box) == box; }, 20s)) << "the click gave the box no focus";
-}
-
-void TypeText(const std::wstring& text)
-{
-    for (const wchar_t c : text) {
-        Stroke(LOBYTE(VkKeyScanW(c)));
-    }
 }
 
 class AntiTheftExe : public ::testing::Test {
@@ -180,24 +135,13 @@ protected:
     static void ChooseAntiTheft(HWND mainWindow)
     {
         PostMessageW(mainWindow, TrayCallback, TrayIconId, WM_RBUTTONUP);
-        ASSERT_TRUE(WaitUntil([] {
-            const HWND menu = FindWindowW(L"#32768", nullptr);
-            return menu != nullptr && IsWindowVisible(menu);
-        })) << "no tray menu";
+        ASSERT_NE(nullptr, WaitForShownWindow<wchar_t>(nullptr, L"#32768")) << "no tray menu";
         Stroke(VK_DOWN);
         Stroke(VK_DOWN);
         Stroke(VK_RETURN);
     }
 
-    static HWND WaitForPrompt()
-    {
-        HWND prompt = nullptr;
-        WaitUntil([&] {
-            prompt = FindWindowA(nullptr, PromptTitle);
-            return prompt != nullptr && IsWindowVisible(prompt);
-        });
-        return prompt;
-    }
+    static HWND WaitForPrompt() { return WaitForShownWindow(PromptTitle); }
 
     // The prompt's message: the label that shows one of its texts.
     static std::wstring MessageOf(HWND prompt)
@@ -217,7 +161,7 @@ protected:
             const HWND focus = FocusOf(prompt);
             return GetForegroundWindow() == prompt && (focus == prompt || IsChild(prompt, focus));
         })) << "the prompt did not take the keyboard";
-        TypeText(text);
+        TypeKeys(text);
         Stroke(VK_RETURN);
     }
 
@@ -235,18 +179,15 @@ TEST_F(AntiTheftExe, ArmedFromTheTrayAndDisarmedOnlyByThePassword)
 
     // First use: the create-password dialog asks for the password twice.
     ChooseAntiTheft(mainWindow);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        dialog = FindWindowA(nullptr, "Quen_SetPW");
-        return dialog != nullptr && IsWindowVisible(dialog);
-    }));
+    const HWND dialog = WaitForShownWindow("Quen_SetPW");
+    ASSERT_NE(nullptr, dialog);
     const std::vector<HWND> boxes = EditsOf(dialog);
     ASSERT_EQ(2u, boxes.size());
     for (const HWND box : boxes) {
         ASSERT_NO_FATAL_FAILURE(ClickInto(box));
-        TypeText(Password);
+        TypeKeys(Password);
     }
-    ClickOn(FindChild(dialog, [](HWND w) { return TextOf(w) == L"OK"; }));
+    Click(CentreOf(FindChild(dialog, [](HWND w) { return TextOf(w) == L"OK"; })));
 
     // Armed at once: the blocking window and the prompt, the settings overridden.
     const HWND prompt = WaitForPrompt();

@@ -5,6 +5,7 @@
 #include "RecordingShockState.h"
 #include "SimProvider.h"
 #include "TestSupport.h"
+#include "TestWindow.h"
 #include "app/TremorlinkProcess.h"
 #include "ui/StringTable.h"
 #include "platform/HaldenFunc.h"
@@ -164,14 +165,10 @@ void CALLBACK ReadMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD)
 
 BOOL CALLBACK CloseMessageBox(HWND window, LPARAM) noexcept
 {
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (std::wstring(className) != L"#32770") {
+    if (!testsupport::OfClass(window, L"#32770")) {
         return TRUE;
     }
-    wchar_t text[256] = {};
-    GetDlgItemTextW(window, 0xFFFF, text, 256);
-    observed.messageBoxText = text;
+    observed.messageBoxText = testsupport::TextOf(GetDlgItem(window, 0xFFFF));
     PostMessageW(window, WM_CLOSE, 0, 0);
     return FALSE;
 }
@@ -260,23 +257,11 @@ TEST_F(Form1Test, StartAppliesTheStoredSettingAndExitUnsubscribesAndCloses)
     EXPECT_FALSE(IsWindow(window));
 }
 
-BOOL CALLBACK KeepEdit(HWND window, LPARAM found) noexcept
-{
-    wchar_t className[8] = {};
-    GetClassNameW(window, className, 8);
-    if (_wcsicmp(className, L"Edit") != 0) {
-        return TRUE;
-    }
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 // The open prompt's password box.
 HWND PromptPasswordBox()
 {
-    HWND box = nullptr;
-    EnumChildWindows(FindWindowW(nullptr, PassWordVerify::Title), &KeepEdit, reinterpret_cast<LPARAM>(&box));
-    return box;
+    const std::vector<HWND> boxes = testsupport::EditsOf(FindWindowW(nullptr, PassWordVerify::Title));
+    return boxes.empty() ? nullptr : boxes.front();
 }
 
 // The whole armed period runs inside the menu command; the main window keeps working in
@@ -291,10 +276,7 @@ TEST_F(Form1Test, WhileArmedTheWindowHandlesShocksAndRefusesToEndOrArmAgain)
     ASSERT_TRUE(form.Create());
     Observed whileArmed;
     LRESULT endSessionWhileArmed = TRUE;
-    Script script({{WaitFor([] {
-                       const HWND prompt = FindWindowW(nullptr, PassWordVerify::Title);
-                       return prompt != nullptr && IsWindowVisible(prompt);
-                   })},
+    Script script({{WaitFor([] { return testsupport::ShownWindow(PassWordVerify::Title) != nullptr; })},
                    {Do([&] {
                        ClickTrayIcon(form, WM_RBUTTONUP);
                        whileArmed = observed;
@@ -358,28 +340,6 @@ TEST_F(Form1Test, EndingDuringAShockLeavesTheDriveWithoutAShock)
     EXPECT_TRUE(shockState.sent.empty());
 }
 
-struct TitleSearch {
-    const wchar_t* title;
-    int count;
-};
-
-BOOL CALLBACK CountTitled(HWND window, LPARAM found) noexcept
-{
-    auto& search = *reinterpret_cast<TitleSearch*>(found);
-    wchar_t text[64]{};
-    GetWindowTextW(window, text, 64);
-    search.count += lstrcmpiW(text, search.title) == 0 ? 1 : 0;
-    return TRUE;
-}
-
-// Counts the top-level windows of this title, whatever their case.
-int WindowsTitled(const wchar_t* title)
-{
-    TitleSearch search{title, 0};
-    EnumWindows(&CountTitled, reinterpret_cast<LPARAM>(&search));
-    return search.count;
-}
-
 // About opens one window; asked again while it is open, it neither opens another nor
 // raises the open one over the window the user has gone on to. Once closed, About opens
 // it anew.
@@ -392,27 +352,21 @@ TEST_F(Form1Test, AboutOpensOneWindowAndLeavesAnOpenOneWhereItIs)
     ASSERT_NE(nullptr, about);
     EXPECT_TRUE(IsWindowVisible(about));
 
-    const tl::unique_hwnd other(CreateWindowExW(0, L"Static", L"Another program", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
-                                                nullptr, nullptr, nullptr, nullptr));
+    const tl::unique_hwnd other = testsupport::AnotherProgram({200, 100});
     SetForegroundWindow(other.get());
-    SetWindowPos(other.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     testsupport::PumpPending();
 
     SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem4, 0);
     testsupport::PumpPending();
-    EXPECT_EQ(1, WindowsTitled(AboutWindow::Title));
+    EXPECT_EQ(1, testsupport::WindowsTitled(AboutWindow::Title));
     EXPECT_EQ(about, FindWindowW(nullptr, AboutWindow::Title));
     EXPECT_EQ(other.get(), GetForegroundWindow());
-    HWND above = about;
-    while (above != nullptr && above != other.get()) {
-        above = GetWindow(above, GW_HWNDPREV);
-    }
-    EXPECT_EQ(other.get(), above) << "the other window stays above the about window";
+    EXPECT_TRUE(testsupport::Above(other.get(), about)) << "the other window stays above the about window";
 
     PostMessageW(about, WM_CLOSE, 0, 0);
     ASSERT_TRUE(testsupport::PumpUntil([] { return FindWindowW(nullptr, AboutWindow::Title) == nullptr; }));
     SendMessageW(form.Handle(), WM_COMMAND, Form1::menuItem4, 0);
-    EXPECT_EQ(1, WindowsTitled(AboutWindow::Title));
+    EXPECT_EQ(1, testsupport::WindowsTitled(AboutWindow::Title));
 }
 
 } // namespace

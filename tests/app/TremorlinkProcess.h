@@ -1,19 +1,18 @@
 #pragma once
 // Starting the real programs of this build in the test's Wine prefix, and waiting for them.
+#include "ChildProcess.h"
 #include "TestSupport.h"
-#include "Handles.h"
 
 #include <windows.h>
 
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <gtest/gtest.h>
 
 namespace testsupport {
-
-inline constexpr DWORD StartTimeoutMs = 20000;
 
 // The build passes Linux paths; Wine maps the root of that file system to drive Z:.
 inline std::wstring WindowsPath(std::string_view linuxPath)
@@ -28,16 +27,11 @@ inline std::wstring WindowsPath(std::string_view linuxPath)
 // A program of the prefix, without waiting for it.
 inline tl::unique_handle StartProgram(std::wstring commandLine)
 {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    tl::unique_handle process = Launch(std::move(commandLine));
+    if (!process) {
         ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
-        return {};
     }
-    const tl::unique_handle thread(process.hThread);
-    return tl::unique_handle(process.hProcess);
+    return process;
 }
 
 inline tl::unique_handle StartTremorlink() { return StartProgram(L"\"" + WindowsPath(TREMORLINK_EXE) + L"\""); }
@@ -59,19 +53,11 @@ inline PipedProcess StartPiped(std::wstring commandLine, DWORD pipeSize = 0)
         return {};
     }
     SetHandleInformation(piped.output.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd.get();
-    startup.hStdError = writeEnd.get();
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started)) {
+    piped.process = Launch(std::move(commandLine), nullptr, writeEnd.get());
+    if (!piped.process) {
         ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
         return {};
     }
-    const tl::unique_handle thread(started.hThread);
-    piped.process.reset(started.hProcess);
     return piped;
 }
 
@@ -86,28 +72,6 @@ inline HWND WaitForMainWindow(HANDLE process)
         },
         std::chrono::milliseconds(StartTimeoutMs));
     return window;
-}
-
-// The exit code, or STILL_ACTIVE after ending a process that did not end in time.
-inline DWORD WaitForExit(HANDLE process, DWORD timeoutMs = StartTimeoutMs)
-{
-    if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process, 1);
-        return STILL_ACTIVE;
-    }
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process, &code);
-    return code;
-}
-
-// Ends a program that a failed test left running, and waits until it has ended, so that
-// the next test finds no copy and the files it held are free.
-inline void EndIfRunning(HANDLE process)
-{
-    if (process != nullptr && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, StartTimeoutMs);
-    }
 }
 
 } // namespace testsupport

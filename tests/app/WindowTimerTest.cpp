@@ -2,8 +2,7 @@
 // reaction relies on when it starts a timer that may be running already.
 #include "app/WindowTimer.h"
 
-#include "TestSupport.h"
-#include "Handles.h"
+#include "TestWindow.h"
 
 #include <windows.h>
 
@@ -27,18 +26,7 @@ public:
         Clock::time_point at;
     };
 
-    TimerWindow()
-    {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = &TimerWindow::WndProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = ClassName;
-        // A second test in the same process finds the class registered already.
-        RegisterClassW(&windowClass);
-        m_window.reset(CreateWindowExW(0, ClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                       GetModuleHandleW(nullptr), nullptr));
-        SetWindowLongPtrW(m_window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
+    TimerWindow() { SetWindowLongPtrW(m_window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this)); }
     TimerWindow(const TimerWindow&) = delete;
     TimerWindow& operator=(const TimerWindow&) = delete;
 
@@ -50,15 +38,8 @@ public:
     {
         return testsupport::PumpUntil([&] { return m_ticks.size() >= count; });
     }
-    // Serves this thread's messages for this long.
-    void Serve(std::chrono::milliseconds duration)
-    {
-        testsupport::PumpUntil([] { return false; }, duration);
-    }
 
 private:
-    static constexpr wchar_t ClassName[] = L"TremorlinkTestTimerWindow";
-
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
     {
         auto* self = reinterpret_cast<TimerWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -69,7 +50,11 @@ private:
         return DefWindowProcW(window, message, wParam, lParam);
     }
 
-    tl::unique_hwnd m_window;
+    tl::unique_hwnd m_window = testsupport::TestWindow({.className = L"TremorlinkTestTimerWindow",
+                                                        .procedure = &TimerWindow::WndProc,
+                                                        .style = 0,
+                                                        .size = {0, 0},
+                                                        .parent = HWND_MESSAGE});
     std::vector<Tick> m_ticks;
 };
 
@@ -93,49 +78,40 @@ TEST(WindowTimer, AStartWhileRunningKeepsTheIntervalGoing)
     EXPECT_LT(window.Ticks().front().at - startedAgain, 800ms);
 }
 
-TEST(WindowTimer, TicksOnlyWhileStartedAndAgainAfterAStop)
-{
-    TimerWindow window;
-    ASSERT_NE(nullptr, window.Handle());
-    WindowTimer timer(window.Handle(), TimerId, 50);
-    EXPECT_EQ(TimerId, timer.Id());
-    EXPECT_FALSE(timer.Enabled());
-    window.Serve(300ms);
-    EXPECT_TRUE(window.Ticks().empty()) << "a timer that was never started ticks";
-
-    timer.Start();
-    EXPECT_TRUE(timer.Enabled());
-    ASSERT_TRUE(window.WaitForTicks(2));
-
-    timer.Stop();
-    EXPECT_FALSE(timer.Enabled());
-    const size_t ticksAtStop = window.Ticks().size();
-    window.Serve(500ms);
-    EXPECT_EQ(ticksAtStop, window.Ticks().size()) << "the timer ticked after Stop";
-    timer.Stop();
-    EXPECT_FALSE(timer.Enabled()) << "a second Stop changes nothing";
-
-    timer.Start();
-    EXPECT_TRUE(timer.Enabled());
-    EXPECT_TRUE(window.WaitForTicks(ticksAtStop + 2)) << "no tick after a Start that followed a Stop";
-    for (const TimerWindow::Tick& tick : window.Ticks()) {
-        EXPECT_EQ(TimerId, tick.id);
-    }
-}
-
-TEST(WindowTimer, EndsItsTimerWhenDestroyed)
+TEST(WindowTimer, TicksOnlyWhileStartedAgainAfterAStopAndNeverAfterItsEnd)
 {
     TimerWindow window;
     ASSERT_NE(nullptr, window.Handle());
     {
         WindowTimer timer(window.Handle(), TimerId, 50);
+        EXPECT_EQ(TimerId, timer.Id());
+        EXPECT_FALSE(timer.Enabled());
+        testsupport::PumpFor(300ms);
+        EXPECT_TRUE(window.Ticks().empty()) << "a timer that was never started ticks";
+
         timer.Start();
-        ASSERT_TRUE(window.WaitForTicks(1));
+        EXPECT_TRUE(timer.Enabled());
+        ASSERT_TRUE(window.WaitForTicks(2));
+
+        timer.Stop();
+        EXPECT_FALSE(timer.Enabled());
+        const size_t ticksAtStop = window.Ticks().size();
+        testsupport::PumpFor(500ms);
+        EXPECT_EQ(ticksAtStop, window.Ticks().size()) << "the timer ticked after Stop";
+        timer.Stop();
+        EXPECT_FALSE(timer.Enabled()) << "a second Stop changes nothing";
+
+        timer.Start();
+        EXPECT_TRUE(timer.Enabled());
+        EXPECT_TRUE(window.WaitForTicks(ticksAtStop + 2)) << "no tick after a Start that followed a Stop";
     }
     const size_t ticksAtEnd = window.Ticks().size();
-    window.Serve(500ms);
+    testsupport::PumpFor(500ms);
     EXPECT_EQ(ticksAtEnd, window.Ticks().size()) << "the timer ticked after its end";
     EXPECT_FALSE(KillTimer(window.Handle(), TimerId)) << "the timer was left running";
+    for (const TimerWindow::Tick& tick : window.Ticks()) {
+        EXPECT_EQ(TimerId, tick.id);
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "DialogInput.h"
 #include "Edges.h"
 #include "TestSupport.h"
+#include "TestWindow.h"
 #include "platform/HaldenFunc.h"
 #include "password/SetPWLayout.h"
 #include "password/WarningForm.h"
@@ -121,7 +122,7 @@ TEST_F(SetPWTest, RejectedEntriesWarnAndRetryStartsOverWithEmptyBoxes)
         int indexAfter = -1;
         Script script(
             {Enter(dialog, entries.first, entries.second),
-             Steps({WaitFor([] { return Warning() != nullptr && IsWindowVisible(Warning()); }), Do([&] {
+             Steps({WaitFor([] { return testsupport::ShownWindow(WarningForm::Title) != nullptr; }), Do([&] {
                         // What shows at the spare line's place and at the message's.
                         const HWND panel = ChildWindowFromPoint(Warning(), {200, 100});
                         hiddenSpareLine = ChildWindowFromPointEx(panel, {150, 60}, CWP_SKIPINVISIBLE) == panel;
@@ -260,27 +261,7 @@ TEST_F(SetPWTest, ValidEntriesThatCannotBeStoredLeaveTheDialogOpenWithEmptyBoxes
 std::wstring WarningMessage()
 {
     const HWND panel = ChildWindowFromPoint(Warning(), {200, 100});
-    const HWND message = ChildWindowFromPointEx(panel, {150, 100}, CWP_SKIPINVISIBLE);
-    wchar_t text[256] = {};
-    GetWindowTextW(message, text, 256);
-    return text;
-}
-
-BOOL CALLBACK CountWarning(HWND window, LPARAM counter) noexcept
-{
-    wchar_t title[64] = {};
-    GetWindowTextW(window, title, 64);
-    if (std::wstring(title) == WarningForm::Title) {
-        ++*reinterpret_cast<int*>(counter);
-    }
-    return TRUE;
-}
-
-int OpenWarnings()
-{
-    int count = 0;
-    EnumWindows(&CountWarning, reinterpret_cast<LPARAM>(&count));
-    return count;
+    return testsupport::TextOf(ChildWindowFromPointEx(panel, {150, 100}, CWP_SKIPINVISIBLE));
 }
 
 TEST_F(SetPWTest, TheWarningIsModalOverTheDialogAndGivesItBackItsFocus)
@@ -303,12 +284,12 @@ TEST_F(SetPWTest, TheWarningIsModalOverTheDialogAndGivesItBackItsFocus)
                                                                           SWP_NOSIZE | SWP_NOZORDER);
                                                          })}),
                    ClickAt([&dialog] { return CentreOf(dialog.OkButton().Handle()); }),
-                   Steps({Do([&] { warningsAfterSecondOk = OpenWarnings(); })}), ClickAt(WarningRetry),
-                   Steps({WaitFor([] { return Warning() == nullptr; }), Do([&] {
-                              enabledAfter = IsWindowEnabled(dialog.Handle()) != FALSE;
-                              activeAfter = GetActiveWindow();
-                              focusAfter = GetFocus();
-                          })}),
+                   Steps({Do([&] { warningsAfterSecondOk = testsupport::WindowsTitled(WarningForm::Title); })}),
+                   ClickAt(WarningRetry), Steps({WaitFor([] { return Warning() == nullptr; }), Do([&] {
+                                                     enabledAfter = IsWindowEnabled(dialog.Handle()) != FALSE;
+                                                     activeAfter = GetActiveWindow();
+                                                     focusAfter = GetFocus();
+                                                 })}),
                    ClickAt([&dialog] { return CentreOf(dialog.CancelButton().Handle()); })},
                   {WarningForm::Title, SetPW::Title});
     dialog.ShowModal();

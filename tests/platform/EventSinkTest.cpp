@@ -82,13 +82,7 @@ TEST(EventSink, PrefersTheMainWindowsClassToAnotherWindowWithItsTitle)
 {
     // The main window first, then a window of another class with the same title above it,
     // where a lookup by title alone would find that one.
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"Form1";
-    RegisterClassW(&windowClass);
-    const tl::unique_hwnd main(CreateWindowExW(0, L"Form1", L"QUEN_Tremorlink", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                               nullptr, windowClass.hInstance, nullptr));
+    const tl::unique_hwnd main = testsupport::TestWindow({.className = L"Form1", .title = L"QUEN_Tremorlink"});
     MainWindowStandIn other;
     ASSERT_EQ(other.Handle(), FindWindowA(nullptr, "QUEN_Tremorlink"));
     const ComPtr<EventSink> sink(new EventSink);

@@ -1,7 +1,7 @@
 #pragma once
 // A hidden top-level window titled like the main window, so that what the sensor code
 // posts to "QUEN_Tremorlink" lands in the test thread's queue, where the test takes it.
-#include "Handles.h"
+#include "TestWindow.h"
 
 #include <windows.h>
 
@@ -25,18 +25,6 @@ inline void PrintTo(const PostedMessage& posted, std::ostream* out)
 
 class MainWindowStandIn {
 public:
-    MainWindowStandIn()
-    {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = ClassName;
-        // A second test in the same process finds the class registered already.
-        RegisterClassW(&windowClass);
-        m_window.reset(CreateWindowExW(0, ClassName, L"QUEN_Tremorlink", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                       nullptr, GetModuleHandleW(nullptr), nullptr));
-    }
-
     HWND Handle() const noexcept { return m_window.get(); }
 
     // Every private message posted to the window so far, in order; they leave the queue.
@@ -51,9 +39,10 @@ public:
     }
 
 private:
-    static constexpr wchar_t ClassName[] = L"TremorlinkTestMainWindow";
-
-    tl::unique_hwnd m_window;
+    tl::unique_hwnd m_window = TestWindow({.className = L"TremorlinkTestMainWindow",
+                                           .title = L"QUEN_Tremorlink",
+                                           .style = WS_OVERLAPPEDWINDOW,
+                                           .size = {100, 100}});
 };
 
 // The values are written out: they are the contract with the main window.

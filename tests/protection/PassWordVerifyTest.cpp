@@ -3,6 +3,7 @@
 #include "DialogInput.h"
 #include "Edges.h"
 #include "TestSupport.h"
+#include "TestWindow.h"
 #include "app/TremorlinkProcess.h"
 #include "lock/RecordedLockCalls.h"
 #include "platform/HaldenFunc.h"
@@ -42,37 +43,20 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcep
     return TRUE;
 }
 
-BOOL CALLBACK CollectBlockScreen(HWND window, LPARAM list) noexcept
-{
-    wchar_t title[32]{};
-    GetWindowTextW(window, title, 32);
-    if (std::wstring(title) == blockscreen::Title && IsWindowVisible(window)) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    }
-    return TRUE;
-}
-
 // The visible blocking windows of this thread.
 std::vector<HWND> BlockScreens()
 {
     std::vector<HWND> screens;
-    EnumThreadWindows(GetCurrentThreadId(), &CollectBlockScreen, reinterpret_cast<LPARAM>(&screens));
+    EnumThreadWindows(GetCurrentThreadId(), &testsupport::CollectWindow, reinterpret_cast<LPARAM>(&screens));
+    std::erase_if(screens, [](HWND w) { return testsupport::TextOf(w) != blockscreen::Title || !IsWindowVisible(w); });
     return screens;
-}
-
-// The top-level windows from the top of the z-order down.
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM list) noexcept
-{
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
 }
 
 // Whether the prompt lies above every blocking window, and every blocking window above
 // the other window (if there is one).
 bool PromptOverBlockOver(const PassWordVerify& prompt, HWND other = nullptr)
 {
-    std::vector<HWND> order;
-    EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&order));
+    const std::vector<HWND> order = testsupport::TopLevelWindows();
     const auto place = [&order](HWND window) { return std::ranges::find(order, window) - order.begin(); };
     return std::ranges::all_of(prompt.BlockScreens(), [&](const auto& screen) {
         return place(prompt.Handle()) < place(screen->Handle()) && place(screen->Handle()) < place(other);

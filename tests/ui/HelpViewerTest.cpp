@@ -1,6 +1,7 @@
 #include "ui/HelpViewer.h"
 
 #include "TestSupport.h"
+#include "TestWindow.h"
 #include "Handles.h"
 #include "ui/LanguageSelection.h"
 
@@ -34,18 +35,7 @@ std::vector<DWORD> Viewers()
     return found;
 }
 
-HWND OurViewer() { return FindWindowA(HelpViewer::WindowClass, HelpViewer::WindowTitle); }
-
-// Whether upper lies above lower among the top-level windows.
-bool Above(HWND upper, HWND lower)
-{
-    for (HWND window = GetWindow(lower, GW_HWNDPREV); window != nullptr; window = GetWindow(window, GW_HWNDPREV)) {
-        if (window == upper) {
-            return true;
-        }
-    }
-    return false;
-}
+using testsupport::Above;
 
 // The help folder of the program, inside the Wine prefix, with the files a test puts
 // there; no viewer outlives a test.
@@ -101,9 +91,8 @@ protected:
 
     static HWND WaitForOurViewer()
     {
-        testsupport::PumpUntil([] { return OurViewer() != nullptr && IsWindowVisible(OurViewer()); },
-                               std::chrono::seconds(30));
-        return OurViewer();
+        return testsupport::WaitForShownWindow(HelpViewer::WindowTitle, HelpViewer::WindowClass,
+                                               std::chrono::seconds(30));
     }
 
 private:
@@ -138,9 +127,7 @@ TEST_F(HelpViewerTest, ASecondHelpRestoresTheOpenViewerAndBringsItForwardWithout
     ASSERT_NE(nullptr, viewer);
     ShowWindow(viewer, SW_MINIMIZE);
     ASSERT_TRUE(testsupport::PumpUntil([viewer] { return IsIconic(viewer) != FALSE; }));
-    const tl::unique_hwnd other(CreateWindowExW(0, L"Static", L"Another program", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
-                                                nullptr, nullptr, nullptr, nullptr));
-    SetWindowPos(other.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    const tl::unique_hwnd other = testsupport::AnotherProgram({300, 200});
     ASSERT_FALSE(Above(viewer, other.get()));
 
     HelpViewer::Show(1033);
@@ -153,31 +140,19 @@ TEST_F(HelpViewerTest, ASecondHelpRestoresTheOpenViewerAndBringsItForwardWithout
     EXPECT_FALSE(GetWindowLongPtrW(viewer, GWL_EXSTYLE) & WS_EX_TOPMOST) << "brought forward, not left topmost";
 }
 
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 TEST_F(HelpViewerTest, AViewerWithAnotherTitleIsNotTakenForOurs)
 {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &PlainWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"HH Parent";
-    ASSERT_NE(0, RegisterClassW(&windowClass));
-    {
-        const tl::unique_hwnd another(CreateWindowExW(0, L"HH Parent", L"Another help",
-                                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
-                                                      nullptr, windowClass.hInstance, nullptr));
-        ShowWindow(another.get(), SW_MINIMIZE);
-        PlaceOnly(1033);
+    const tl::unique_hwnd another = testsupport::TestWindow({.className = L"HH Parent",
+                                                             .title = L"Another help",
+                                                             .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                             .size = {300, 200}});
+    ShowWindow(another.get(), SW_MINIMIZE);
+    PlaceOnly(1033);
 
-        HelpViewer::Show(1033);
-        EXPECT_EQ(1u, Viewers().size()) << "the file is opened";
-        EXPECT_NE(nullptr, WaitForOurViewer());
-        EXPECT_TRUE(IsIconic(another.get())) << "the other viewer is left alone";
-    }
-    UnregisterClassW(L"HH Parent", windowClass.hInstance);
+    HelpViewer::Show(1033);
+    EXPECT_EQ(1u, Viewers().size()) << "the file is opened";
+    EXPECT_NE(nullptr, WaitForOurViewer());
+    EXPECT_TRUE(IsIconic(another.get())) << "the other viewer is left alone";
 }
 
 } // namespace
