@@ -120,7 +120,9 @@ void AntiTheft::SaveAndOverrideGlobalPolicy(PwrScheme& scheme)
     // Without the policy its codes are unknown, and saving the empty copy's would put
     // "do nothing" in place of the user's actions at the next restore.
     const bool read = scheme.InitGlobalPolicy();
-    const auto save = [&](Setting setting, int value) { return settings.Write(setting, read ? value : NotRead) && read; };
+    const auto save = [&](Setting setting, int value) {
+        return settings.Write(setting, read ? value : NotRead) && read;
+    };
     m_overridden.closeLid = save(Setting::CloseLid, scheme.GetCloseLidAction());
     m_overridden.powerButton = save(Setting::PowerButton, scheme.GetPowerButtonAction());
     m_overridden.sleepButton = save(Setting::SleepButton, scheme.GetSleepButtonAction());

@@ -11,7 +11,8 @@ constexpr int Scale(int value, UINT dpi) noexcept
 {
     // MulDiv's rounding (half away from zero), without its division by zero.
     const long long scaled = static_cast<long long>(value) * dpi;
-    return static_cast<int>(scaled >= 0 ? (scaled + DesignDpi / 2) / DesignDpi : -((-scaled + DesignDpi / 2) / DesignDpi));
+    return static_cast<int>(scaled >= 0 ? (scaled + DesignDpi / 2) / DesignDpi
+                                        : -((-scaled + DesignDpi / 2) / DesignDpi));
 }
 
 // Each edge scaled, so that pieces that meet at 96 dpi still meet.

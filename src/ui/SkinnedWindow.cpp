@@ -68,8 +68,9 @@ SkinnedWindow::Frame SkinnedWindow::FrameAt(SIZE designSize, UINT dpi) noexcept
 
 SkinnedWindow::Pieces SkinnedWindow::PiecesAt(UINT dpi) noexcept
 {
-    return {ImageStrip(IDB_CAPTION, 1, dpi),     ImageStrip(IDB_CAPTION_END, 1, dpi), ImageStrip(IDB_EDGE_LEFT, 1, dpi),
-            ImageStrip(IDB_EDGE_RIGHT, 1, dpi),  ImageStrip(IDB_EDGE_BOTTOM, 1, dpi), ImageStrip(IDB_CORNER_LEFT, 1, dpi),
+    return {ImageStrip(IDB_CAPTION, 1, dpi),     ImageStrip(IDB_CAPTION_END, 1, dpi),
+            ImageStrip(IDB_EDGE_LEFT, 1, dpi),   ImageStrip(IDB_EDGE_RIGHT, 1, dpi),
+            ImageStrip(IDB_EDGE_BOTTOM, 1, dpi), ImageStrip(IDB_CORNER_LEFT, 1, dpi),
             ImageStrip(IDB_CORNER_RIGHT, 1, dpi)};
 }
 

@@ -13,12 +13,12 @@ int wmain(int argc, wchar_t** argv)
     }
     using Control = int(WINAPI*)(int);
     const HMODULE library = LoadLibraryW(argv[1]);
-    const auto lockCtrlAltDel = reinterpret_cast<Control>(
-        reinterpret_cast<void*>(GetProcAddress(library, "_Control_CtrlAltDel@4")));
-    const auto lockSwitching = reinterpret_cast<Control>(
-        reinterpret_cast<void*>(GetProcAddress(library, "_Control_Switching@4")));
-    const auto lockTaskbar = reinterpret_cast<Control>(
-        reinterpret_cast<void*>(GetProcAddress(library, "_Control_Taskbar@4")));
+    const auto lockCtrlAltDel =
+        reinterpret_cast<Control>(reinterpret_cast<void*>(GetProcAddress(library, "_Control_CtrlAltDel@4")));
+    const auto lockSwitching =
+        reinterpret_cast<Control>(reinterpret_cast<void*>(GetProcAddress(library, "_Control_Switching@4")));
+    const auto lockTaskbar =
+        reinterpret_cast<Control>(reinterpret_cast<void*>(GetProcAddress(library, "_Control_Taskbar@4")));
     if (lockCtrlAltDel == nullptr || lockSwitching == nullptr || lockTaskbar == nullptr) {
         return 1;
     }

@@ -12,7 +12,6 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -29,17 +28,28 @@ TEST(TaskSwitchLock, SwallowsTheKeysThatLeaveTheWindowAndEveryKeyForAnotherProce
         bool swallowed;
     };
     const Case cases[] = {
-        {VK_TAB, true, false, false, true},          {VK_TAB, false, false, false, false},
-        {VK_ESCAPE, true, false, false, true},       {VK_ESCAPE, false, true, false, true},
-        {VK_ESCAPE, false, false, false, false},     {VK_LWIN, false, false, false, true},
-        {VK_RWIN, false, true, false, true},         {VK_F4, true, false, false, true},
-        {VK_F4, false, false, false, false},         {VK_SPACE, true, false, false, true},
-        {VK_SPACE, false, false, false, false},      {VK_RETURN, true, true, false, false},
-        {'A', true, false, false, false},            {VK_DELETE, true, true, false, false},
-        {VK_SNAPSHOT, false, false, false, true},    {VK_BROWSER_BACK, false, false, false, true},
-        {VK_VOLUME_MUTE, false, false, false, true}, {VK_LAUNCH_APP2, false, false, false, true},
-        {VK_RMENU, false, false, false, false},      {0xB8, false, false, false, false},
-        {'A', false, false, true, true},             {VK_RETURN, false, false, true, true},
+        {VK_TAB, true, false, false, true},
+        {VK_TAB, false, false, false, false},
+        {VK_ESCAPE, true, false, false, true},
+        {VK_ESCAPE, false, true, false, true},
+        {VK_ESCAPE, false, false, false, false},
+        {VK_LWIN, false, false, false, true},
+        {VK_RWIN, false, true, false, true},
+        {VK_F4, true, false, false, true},
+        {VK_F4, false, false, false, false},
+        {VK_SPACE, true, false, false, true},
+        {VK_SPACE, false, false, false, false},
+        {VK_RETURN, true, true, false, false},
+        {'A', true, false, false, false},
+        {VK_DELETE, true, true, false, false},
+        {VK_SNAPSHOT, false, false, false, true},
+        {VK_BROWSER_BACK, false, false, false, true},
+        {VK_VOLUME_MUTE, false, false, false, true},
+        {VK_LAUNCH_APP2, false, false, false, true},
+        {VK_RMENU, false, false, false, false},
+        {0xB8, false, false, false, false},
+        {'A', false, false, true, true},
+        {VK_RETURN, false, false, true, true},
         {VK_SHIFT, false, false, true, true},
     };
     for (const Case& c : cases) {
@@ -133,15 +143,31 @@ private:
     WNDPROC m_previous = nullptr;
 };
 
-void Send(std::initializer_list<std::pair<WORD, bool>> keys)
+// A stroke of Send: a key alone is pressed and let go; Down and Up hold a modifier over
+// the strokes between them.
+constexpr unsigned DownOnly = 0x10000;
+constexpr unsigned UpOnly = 0x20000;
+constexpr unsigned Down(WORD key) { return key | DownOnly; }
+constexpr unsigned Up(WORD key) { return key | UpOnly; }
+
+void Send(std::initializer_list<unsigned> strokes)
 {
     std::vector<INPUT> inputs;
-    for (const auto& [key, up] : keys) {
+    const auto add = [&inputs](WORD key, DWORD flags) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
         input.ki.wVk = key;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        input.ki.dwFlags = flags;
         inputs.push_back(input);
+    };
+    for (const unsigned stroke : strokes) {
+        const auto key = static_cast<WORD>(stroke);
+        if ((stroke & UpOnly) == 0) {
+            add(key, 0);
+        }
+        if ((stroke & DownOnly) == 0) {
+            add(key, KEYEVENTF_KEYUP);
+        }
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -150,14 +176,9 @@ void Send(std::initializer_list<std::pair<WORD, bool>> keys)
 // Enter.
 void SendCombinations()
 {
-    Send({{VK_MENU, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_SHIFT, false}, {VK_TAB, false}, {VK_TAB, true},
-          {VK_SHIFT, true}, {VK_ESCAPE, false}, {VK_ESCAPE, true}, {VK_F4, false}, {VK_F4, true}, {VK_SPACE, false},
-          {VK_SPACE, true}, {VK_MENU, true}});
-    Send({{VK_CONTROL, false}, {VK_ESCAPE, false}, {VK_ESCAPE, true}, {VK_SHIFT, false}, {VK_ESCAPE, false},
-          {VK_ESCAPE, true}, {VK_SHIFT, true}, {VK_CONTROL, true}});
-    Send({{VK_LWIN, false}, {VK_LWIN, true}, {VK_RWIN, false}, {VK_RWIN, true}, {VK_SNAPSHOT, false},
-          {VK_SNAPSHOT, true}, {VK_LAUNCH_MAIL, false}, {VK_LAUNCH_MAIL, true}, {'A', false}, {'A', true},
-          {VK_RETURN, false}, {VK_RETURN, true}});
+    Send({Down(VK_MENU), VK_TAB, Down(VK_SHIFT), VK_TAB, Up(VK_SHIFT), VK_ESCAPE, VK_F4, VK_SPACE, Up(VK_MENU)});
+    Send({Down(VK_CONTROL), VK_ESCAPE, Down(VK_SHIFT), VK_ESCAPE, Up(VK_SHIFT), Up(VK_CONTROL)});
+    Send({VK_LWIN, VK_RWIN, VK_SNAPSHOT, VK_LAUNCH_MAIL, 'A', VK_RETURN});
 }
 
 constexpr WPARAM TakenAway[] = {VK_TAB, VK_ESCAPE, VK_F4, VK_SPACE, VK_LWIN, VK_RWIN, VK_SNAPSHOT, VK_LAUNCH_MAIL};
@@ -213,7 +234,7 @@ TEST(TaskSwitchLock, WhileAnotherProcessHoldsTheLockThisOnesWindowGetsNoKey)
     testsupport::HeldLock holder;
     ASSERT_TRUE(holder.Locked()) << "the holder said: " << holder.Said();
     ASSERT_EQ(window.Handle(), GetForegroundWindow());
-    Send({{'A', false}, {'A', true}, {VK_RETURN, false}, {VK_RETURN, true}});
+    Send({'A', VK_RETURN});
     // The holder's hook thread has decided on those keys once it has answered this.
     const HWND watch = FindWindowW(TaskSwitchLock::WindowClass, nullptr);
     ASSERT_NE(nullptr, watch);
@@ -221,7 +242,7 @@ TEST(TaskSwitchLock, WhileAnotherProcessHoldsTheLockThisOnesWindowGetsNoKey)
     holder.Kill();
     EXPECT_TRUE(testsupport::UnlockThroughLibrary());
 
-    Send({{'B', false}, {'B', true}});
+    Send({'B'});
     ASSERT_TRUE(testsupport::PumpUntil([&] { return Has(window.keys, 'B'); }));
     EXPECT_FALSE(Has(window.keys, 'A'));
     EXPECT_FALSE(Has(window.keys, VK_RETURN));

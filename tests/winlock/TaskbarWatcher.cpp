@@ -38,8 +38,8 @@ int wmain(int argc, wchar_t** argv)
     }
     using Control = int(WINAPI*)(int);
     const HMODULE library = LoadLibraryW(argv[1]);
-    const auto control = reinterpret_cast<Control>(
-        reinterpret_cast<void*>(GetProcAddress(library, "_Control_Taskbar@4")));
+    const auto control =
+        reinterpret_cast<Control>(reinterpret_cast<void*>(GetProcAddress(library, "_Control_Taskbar@4")));
     if (control == nullptr) {
         std::fclose(report);
         return 1;
