@@ -56,23 +56,23 @@ struct WindowSpec {
 // A window at the screen's origin. Its class is registered by the first window of that
 // name in the process, and later ones, as those of a class the system has, find it there.
 // Empty, with the error of the call that failed, when the class or the window is refused.
-inline tl::unique_hwnd MakeWindow(const WindowSpec& spec)
+inline tl::unique_hwnd MakeWindow(const WindowSpec& wanted)
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    if (!GetClassInfoExW(instance, spec.className, &windowClass)) {
+    if (!GetClassInfoExW(instance, wanted.className, &windowClass)) {
         windowClass = {};
         windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = spec.procedure;
+        windowClass.lpfnWndProc = wanted.procedure;
         windowClass.hInstance = instance;
-        windowClass.lpszClassName = spec.className;
+        windowClass.lpszClassName = wanted.className;
         if (RegisterClassExW(&windowClass) == 0) {
             return {};
         }
     }
-    return tl::unique_hwnd(CreateWindowExW(spec.exStyle, spec.className, spec.title, spec.style, 0, 0, spec.size.cx,
-                                           spec.size.cy, spec.parent, nullptr, instance, nullptr));
+    return tl::unique_hwnd(CreateWindowExW(wanted.exStyle, wanted.className, wanted.title, wanted.style, 0, 0,
+                                           wanted.size.cx, wanted.size.cy, wanted.parent, nullptr, instance, nullptr));
 }
 
 } // namespace testsupport

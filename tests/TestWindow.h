@@ -16,9 +16,9 @@
 namespace testsupport {
 
 // A window of the test; one that cannot be made fails the test.
-inline tl::unique_hwnd TestWindow(const WindowSpec& spec)
+inline tl::unique_hwnd TestWindow(const WindowSpec& wanted)
 {
-    tl::unique_hwnd window = MakeWindow(spec);
+    tl::unique_hwnd window = MakeWindow(wanted);
     if (!window) {
         ADD_FAILURE() << "no window of the test's class could be made: error " << GetLastError();
     }
